@@ -1,0 +1,145 @@
+#include "CommandLine.h"
+
+#include "gps/GpsRecord.h"
+#include "gps/GpsTextTrack.h"
+#include "gps/GpxExport.h"
+#include "gps/RecordingName.h"
+#include "playback/Engine.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: vindrel [RECORDING...]\n"
+    "       vindrel OPTION\n"
+    "\n"
+    "Plays dash-camera recordings with their route, speed and G-sensor curves.\n"
+    "\n"
+    "Options:\n"
+    "  --dump-track FILE          print the GPS log status and the GPS track of FILE\n"
+    "  --export-gpx FILE [OUT]    write the GPS track of FILE as GPX 1.1 to OUT or standard output\n"
+    "  --list DIR                 list the recordings of DIR in time order\n"
+    "  --frame FILE SECONDS OUT   save the frame shown at SECONDS of FILE as a bitmap\n"
+    "  --help                     show this text\n";
+
+/// The movie and its tracks, read through the structure engine.
+struct LoadedTrack {
+    GpsStatus status = NoGpsFile;
+    TextTrackData textTrack;
+    std::vector<GpsSample> gpsTrack;
+    std::vector<GSensorSample> gSensorSeries;
+};
+
+QString ReasonFor(OSErr err)
+{
+    const std::string detail = CurrentEngine().LastErrorText();
+    if (!detail.empty())
+        return QString::fromStdString(detail);
+    switch (err) {
+    case kEngineFileNotFound: return QStringLiteral("no such file, or it cannot be read");
+    case kEngineTruncatedMovie: return QStringLiteral("truncated movie");
+    case kEngineInvalidMovie: return QStringLiteral("not a movie");
+    case kEngineParamErr: return QStringLiteral("the path cannot be handed to the engine");
+    default: return QStringLiteral("engine error %1").arg(err);
+    }
+}
+
+// Opens the recording with the box reader engine, reads its GPS text track and builds the
+// tracks. On failure writes one line to err and returns false.
+bool LoadTrack(const QString& path, LoadedTrack& loaded, QTextStream& err)
+{
+    std::unique_ptr<EngineBackend> previous = InstallEngine(MakeBoxReaderEngine());
+    struct Restore {
+        std::unique_ptr<EngineBackend>& engine;
+        ~Restore() { InstallEngine(std::move(engine)); }
+    } restore{previous};
+
+    loaded.status = CheckGpsLog(path);
+    Movie movie = nullptr;
+    const OSErr error = EngineOpenMoviePath(QFile::encodeName(path).toStdString(), &movie);
+    if (error != noErr || !movie) {
+        err << "vindrel: " << path << ": cannot be opened as a movie: " << ReasonFor(error) << Qt::endl;
+        return false;
+    }
+    ReadGpsTextTrack(movie, loaded.textTrack);
+    BuildTracks(loaded.textTrack, loaded.gpsTrack, loaded.gSensorSeries);
+    EngineDisposeMovie(movie);
+    return true;
+}
+
+QString Absolute(const QString& file) { return QDir::current().absoluteFilePath(file); }
+
+}  // namespace
+
+int DumpTrack(const QString& file, QTextStream& out, QTextStream& err)
+{
+    const QString path = Absolute(file);
+    LoadedTrack loaded;
+    if (!LoadTrack(path, loaded, err))
+        return 1;
+    out << "# status=" << GpsStatusName(loaded.status) << " valid=" << (loaded.textTrack.valid ? 1 : 0)
+        << " elements=" << loaded.gpsTrack.size() << '\n';
+    for (std::size_t k = 0; k < loaded.gpsTrack.size(); ++k) {
+        const GpsSample& g = loaded.gpsTrack[k];
+        const GSensorSample& s = loaded.gSensorSeries[k];
+        // QString::number writes the C locale's '.' whatever the process locale.
+        out << k << '\t' << g.latitude << '\t' << g.longitude << '\t' << g.hemispheres << '\t' << g.speed
+            << '\t' << QString::number(s.x, 'f', 6) << '\t' << QString::number(s.y, 'f', 6) << '\t'
+            << QString::number(s.z, 'f', 6) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
+int ExportGpx(const QString& file, const QString& outPath, QTextStream& out, QTextStream& err)
+{
+    const QString path = Absolute(file);
+    LoadedTrack loaded;
+    if (!LoadTrack(path, loaded, err))
+        return 1;
+    const QString name = RecordingTitle(path);
+    if (outPath.isEmpty()) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        WriteGpxTrack(loaded.gpsTrack, name, buffer);
+        out << QString::fromUtf8(buffer.data());
+        out.flush();
+        return 0;
+    }
+    // Written aside and renamed into place, so a failure never leaves half a file behind.
+    QSaveFile target(outPath);
+    if (!target.open(QIODevice::WriteOnly) || !WriteGpxTrack(loaded.gpsTrack, name, target) ||
+        !target.commit()) {
+        err << "vindrel: " << outPath << ": cannot be written: " << target.errorString() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+std::optional<int> RunCommandLineOption(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.size() < 2 || !args[1].startsWith(QLatin1String("--")))
+        return std::nullopt;
+    const QString option = args[1];
+    const qsizetype extra = args.size() - 2;
+    if (option == QLatin1String("--help")) {
+        out << kUsage;
+        out.flush();
+        return 0;
+    }
+    if (option == QLatin1String("--dump-track") && extra == 1)
+        return DumpTrack(args[2], out, err);
+    if (option == QLatin1String("--export-gpx") && (extra == 1 || extra == 2))
+        return ExportGpx(args[2], extra == 2 ? args[3] : QString(), out, err);
+    err << "vindrel: unknown option or wrong arguments: " << args.mid(1).join(QLatin1Char(' ')) << "\n\n"
+        << kUsage;
+    err.flush();
+    return 2;
+}
