@@ -1,0 +1,49 @@
+#include "GpxExport.h"
+
+#include <QIODevice>
+#include <QXmlStreamWriter>
+
+namespace {
+// The coordinates are "%f" texts already; a number that does not parse has no position.
+bool ReadCoordinate(const QString& text, double& value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);  // QString::toDouble always reads the C locale
+    return ok;
+}
+}  // namespace
+
+bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackName, QIODevice& out)
+{
+    QXmlStreamWriter xml(&out);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("gpx"));
+    xml.writeDefaultNamespace(QStringLiteral("http://www.topografix.com/GPX/1/1"));
+    xml.writeNamespace(QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2"),
+                       QStringLiteral("gpxtpx"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("Vindrel 1.1"));
+    xml.writeStartElement(QStringLiteral("trk"));
+    xml.writeTextElement(QStringLiteral("name"), trackName);
+    xml.writeStartElement(QStringLiteral("trkseg"));
+    const QString ext = QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2");
+    for (const GpsSample& sample : gpsTrack) {
+        double lat = 0, lon = 0;
+        if (!ReadCoordinate(sample.latitude, lat) || !ReadCoordinate(sample.longitude, lon))
+            continue;
+        if ((lat == 0 && lon == 0) || lat < -90 || lat > 90 || lon < -180 || lon > 180)
+            continue;
+        xml.writeStartElement(QStringLiteral("trkpt"));
+        xml.writeAttribute(QStringLiteral("lat"), QString::number(lat, 'f', 6));
+        xml.writeAttribute(QStringLiteral("lon"), QString::number(lon, 'f', 6));
+        xml.writeStartElement(QStringLiteral("extensions"));
+        xml.writeStartElement(ext, QStringLiteral("TrackPointExtension"));
+        xml.writeTextElement(ext, QStringLiteral("speed"), QString::number(sample.speed / 3.6, 'f', 3));
+        xml.writeEndElement();
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    xml.writeEndDocument();
+    return !xml.hasError();
+}
