@@ -33,5 +33,5 @@ enum GpsStatus : std::int32_t {
     NoGpsInfo = 2,   ///< a log exists but fewer than 20 % of its records are valid fixes
 };
 
-/// "NoGpsFile", "GpsPresent" or "NoGpsInfo".
+/// "NoGpsFile", "GpsPresent" or "NoGpsInfo"; "Unknown" for any other value.
 const char* GpsStatusName(GpsStatus status);
