@@ -1,0 +1,78 @@
+#include "map/GoogleMapView.h"
+
+#include "ui/Messages.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+namespace {
+
+// A coordinate goes into the script text unquoted, so anything but a plain decimal number (a
+// damaged track) is sent as 0.0, which the page leaves out of the route.
+const QString& ScriptNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^-?\d{1,3}(\.\d{1,12})?$)"));
+    static const QString zero = QStringLiteral("0.0");
+    return number.match(text).hasMatch() ? text : zero;
+}
+
+}  // namespace
+
+CGoogleMapView::CGoogleMapView(QWidget* parent, QWebEngineProfile* profile) : CExplorer1(parent, profile)
+{
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool) { Send(WM_MAP_DOCUMENT_COMPLETE); });
+    connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) { Send(WM_MAP_NAVIGATE_COMPLETE); });
+    connect(this, &QWebEngineView::loadStarted, this, [this] { Send(WM_MAP_BEFORE_NAVIGATE); });
+    connect(this, &QWebEngineView::loadProgress, this, [this](int progress) {
+        if (progress == 100) {
+            Send(WM_MAP_DOWNLOAD_DONE);
+        }
+    });
+}
+
+CGoogleMapView::~CGoogleMapView()
+{
+    // No messages from a view that is going away.
+    disconnect(this, nullptr, this, nullptr);
+}
+
+void CGoogleMapView::SetMessageTarget(QObject* target)
+{
+    messageTarget = target;
+}
+
+void CGoogleMapView::Send(int message)
+{
+    if (messageTarget != nullptr) {
+        WindowMessage event(message);
+        QCoreApplication::sendEvent(messageTarget, &event);
+    }
+}
+
+void CGoogleMapView::NavigateMapView(const QString& path)
+{
+    Navigate(path);
+}
+
+void CGoogleMapView::SetMapViewSilent()
+{
+    SetSilent(true);
+}
+
+void CGoogleMapView::RunPageScript(const QString& script)
+{
+    ExecScript(script);
+}
+
+void CGoogleMapView::CallPageFunction(const QString& name, const QString& first, const QString& second)
+{
+    RunPageScript(QStringLiteral("%1(%2,%3)").arg(name, first, second));
+}
+
+void CGoogleMapView::SendRouteToMap(const QList<GpsSample>& gpsTrack)
+{
+    RunPageScript(QStringLiteral("clearPath()"));
+    for (const GpsSample& sample : gpsTrack) {
+        CallPageFunction(QStringLiteral("appendPathNode"), ScriptNumber(sample.longitude), ScriptNumber(sample.latitude));
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The map view: the browser control of the main window. It reports page loads to the main window
+// as messages 1025 to 1028 and carries the operations the player uses to drive the map page.
+
+#include "gps/GpsTypes.h"
+#include "map/Explorer1.h"
+
+#include <QList>
+#include <QPointer>
+
+class CGoogleMapView : public CExplorer1 {
+    Q_OBJECT
+public:
+    explicit CGoogleMapView(QWidget* parent = nullptr, QWebEngineProfile* profile = nullptr);
+    ~CGoogleMapView() override;
+
+    /// The object that receives the messages (the main window). Messages are sent, so its
+    /// handler runs before the browser event returns. Null: nothing is sent.
+    void SetMessageTarget(QObject* target);
+    QObject* MessageTarget() const { return messageTarget; }
+
+    /// Loads the page file at this full path.
+    void NavigateMapView(const QString& path);
+    /// Swallows the page's alert, confirm, prompt and console from now on.
+    void SetMapViewSilent();
+    /// Runs the text as script in the loaded page; results and failures are ignored.
+    void RunPageScript(const QString& script);
+    /// Runs "name(first,second)", the texts put in as they are.
+    void CallPageFunction(const QString& name, const QString& first, const QString& second);
+    /// clearPath() and then appendPathNode(longitude,latitude) for every sample, in order.
+    void SendRouteToMap(const QList<GpsSample>& gpsTrack);
+
+private:
+    void Send(int message);
+
+    QPointer<QObject> messageTarget;
+};

@@ -1,0 +1,116 @@
+#include "map/MapProvider.h"
+
+#include "map/ConvertService.h"
+#include "map/MapSettings.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+namespace {
+
+QByteArray ReadResource(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+QJsonObject TileEntry(const char* url, const char* attribution, int maxZoom)
+{
+    QJsonObject entry;
+    entry.insert(QStringLiteral("url"), QString::fromUtf8(url));
+    entry.insert(QStringLiteral("attribution"), QString::fromUtf8(attribution));
+    entry.insert(QStringLiteral("maxZoom"), maxZoom);
+    return entry;
+}
+
+void Reply(QWebEngineUrlRequestJob* job, const QByteArray& contentType, const QByteArray& body)
+{
+    auto* buffer = new QBuffer(job);  // lives as long as the job
+    buffer->setData(body);
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(contentType, buffer);
+}
+
+}  // namespace
+
+void RegisterMapScheme()
+{
+    if (QWebEngineUrlScheme::schemeByName(kMapScheme).name() == kMapScheme) {
+        return;
+    }
+    QWebEngineUrlScheme scheme(kMapScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // LocalScheme: a page opened from a file reaches the scheme at all; LocalAccessAllowed: the
+    // library may in turn load its style sheet and pictures.
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void InstallMapProvider(QWebEngineProfile* profile)
+{
+    if (profile == nullptr || profile->urlSchemeHandler(kMapScheme) != nullptr) {
+        return;
+    }
+    profile->installUrlSchemeHandler(kMapScheme, new CMapProviderHandler(profile));
+    const QString agent = profile->httpUserAgent();
+    const QString player = QStringLiteral("Vindrel/") + QStringLiteral(VINDREL_VERSION);
+    if (!agent.contains(player)) {
+        profile->setHttpUserAgent(agent + QLatin1Char(' ') + player);
+    }
+}
+
+QByteArray BuiltInMapLibrary()
+{
+    QJsonObject tiles;
+    tiles.insert(QStringLiteral("normal"), TileEntry(VINDREL_MAP_TILE_URL, VINDREL_MAP_TILE_CREDIT, 19));
+    tiles.insert(QStringLiteral("hybrid"), TileEntry(VINDREL_MAP_HYBRID_TILE_URL, VINDREL_MAP_HYBRID_TILE_CREDIT, 17));
+    QByteArray layer = ReadResource(QStringLiteral(":/mapprovider/bmap.js"));
+    layer.replace("/*@TILES*/null/*TILES@*/", QJsonDocument(tiles).toJson(QJsonDocument::Compact));
+    return ReadResource(QStringLiteral(":/mapprovider/leaflet.js")) + "\n;\n" + layer;
+}
+
+CMapProviderHandler::CMapProviderHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
+
+void CMapProviderHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
+    if (job->requestMethod() != "GET") {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const QUrl url = job->requestUrl();
+    const QString path = url.path();
+    if (path == QLatin1String("/api")) {
+        if (library.isEmpty()) {
+            library = BuiltInMapLibrary();
+        }
+        Reply(job, "application/javascript", library);
+        return;
+    }
+    if (path == QLatin1String("/geoconv/v1/") || path == QLatin1String("/geoconv/v1")) {
+        Reply(job, "application/javascript", AnswerConversion(QUrlQuery(url)).body);
+        return;
+    }
+    static const QStringList files{
+        QStringLiteral("/leaflet.css"),
+        QStringLiteral("/images/layers.png"),
+        QStringLiteral("/images/layers-2x.png"),
+        QStringLiteral("/images/marker-icon.png"),
+        QStringLiteral("/images/marker-icon-2x.png"),
+        QStringLiteral("/images/marker-shadow.png"),
+    };
+    if (files.contains(path)) {
+        const QByteArray type = path.endsWith(QLatin1String(".css")) ? "text/css" : "image/png";
+        Reply(job, type, ReadResource(QStringLiteral(":/mapprovider") + path));
+        return;
+    }
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The built-in map provider: the map library and the conversion service that the map page loads,
+// served inside the player under a URL scheme of its own, so no network socket is involved.
+//
+//   vindrel-map://provider/api?v=2.0&ak=...            the map library (Leaflet + a BMap layer)
+//   vindrel-map://provider/leaflet.css, images/*.png   its style sheet and marker pictures
+//   vindrel-map://provider/geoconv/v1/?coords=...      the conversion service (JSONP)
+
+#include <QByteArray>
+#include <QWebEngineUrlSchemeHandler>
+
+class QWebEngineProfile;
+
+inline constexpr char kMapScheme[] = "vindrel-map";
+
+/// Registers the scheme with the browser engine. Must run before the QApplication is created.
+void RegisterMapScheme();
+
+/// Installs the provider on a profile (once; later calls do nothing) and makes the profile's
+/// user agent name the player, as tile servers ask.
+void InstallMapProvider(QWebEngineProfile* profile);
+
+/// The map library as served at /api: leaflet.js followed by the BMap layer with the tile
+/// settings of this build filled in.
+QByteArray BuiltInMapLibrary();
+
+/// Serves the scheme's requests; owned by the profile it is installed on.
+class CMapProviderHandler : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    explicit CMapProviderHandler(QObject* parent = nullptr);
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    QByteArray library;  // built on first use
+};
