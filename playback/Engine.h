@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 using OSErr = std::int16_t;
 using OSType = std::uint32_t;
@@ -19,11 +20,13 @@ using TimeScale = std::int32_t;
 constexpr OSErr noErr = 0;
 constexpr OSErr kEngineFileNotFound = -43;       ///< the file does not exist or cannot be opened
 constexpr OSErr kEngineBadFileRef = -51;         ///< no open movie file with that reference
+constexpr OSErr kEngineTooManyFiles = -42;       ///< too many movie files open at one time
 constexpr OSErr kEngineParamErr = -50;           ///< a null handle or an argument out of range
 constexpr OSErr kEngineInvalidMovie = -2010;     ///< the file is not a movie: malformed boxes
 constexpr OSErr kEngineTruncatedMovie = -2048;   ///< the file ends inside its movie structure
 constexpr OSErr kEngineInvalidTrack = -2009;
-constexpr OSErr kEngineInvalidMedia = -2008;
+constexpr OSErr kEngineInvalidMedia = -2008;     ///< not a media handle, or its tables disagree
+constexpr OSErr kEngineBadDataRefIndex = -2050;  ///< the media has no data reference with that index
 constexpr OSErr kEngineNoSampleAtTime = -2014;   ///< the time lies past the last sample
 constexpr OSErr kEngineSampleTooLarge = -2031;   ///< the sample does not fit the caller's buffer
 constexpr OSErr kEngineReadError = -36;          ///< an I/O error while reading sample data
@@ -59,6 +62,59 @@ struct EngineFileSpec {
     std::string path;  ///< narrow path in the locale's encoding
 };
 
+// ---- Presentation types --------------------------------------------------------------------
+struct EnginePortObject;
+struct EngineControllerObject;
+struct EnginePictureObject;
+using Port = EnginePortObject*;                  ///< the drawing port of a window
+using MovieController = EngineControllerObject*; ///< the controller that runs a movie in a window
+using PicHandle = EnginePictureObject*;          ///< one frame picture, released with EngineDisposePicture
+/// A native window: the window's QWidget* in the Qt build. The engine only draws into it.
+using NativeWindow = void*;
+
+/// A message as a native window received it: window, message number, parameters, the time of
+/// the message (milliseconds) and the cursor position at that time.
+struct EngineNativeMessage {
+    NativeWindow window = nullptr;
+    std::uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::uint32_t time = 0;
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+};
+
+/// The engine's event made from a native message.
+struct EngineEvent {
+    std::uint16_t what = 0;     ///< one of the kEngine*Event kinds
+    std::uint32_t message = 0;  ///< the native message number
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::uint32_t when = 0;
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    NativeWindow window = nullptr;
+};
+constexpr std::uint16_t kEngineNullEvent = 0;   ///< nothing for the controller but idle time
+constexpr std::uint16_t kEngineMouseDown = 1;
+constexpr std::uint16_t kEngineMouseUp = 2;
+constexpr std::uint16_t kEngineKeyDown = 3;
+constexpr std::uint16_t kEngineKeyUp = 4;
+constexpr std::uint16_t kEngineUpdateEvent = 6; ///< the window is being painted
+
+/// Controller action codes the player uses.
+constexpr short kActionSetGrowBoxBounds = 25;      ///< params: const EngineRect*, the growing limit
+constexpr short kActionControllerSizeChanged = 26; ///< params: none; the bounds changed
+constexpr short kActionSetKeysEnabled = 32;        ///< params: the flag itself (0 or 1)
+constexpr short kActionSetFlags = 38;              ///< params: the flag word itself
+constexpr short kActionGetFlags = 39;              ///< params: long* receiving the flag word
+constexpr long kControllerFlagUseWindowPalette = 8;
+
+/// Called by a controller for every action before it performs it, with the reference value the
+/// filter was installed with. Returning false lets the action go on.
+using ControllerActionFilterProc = bool (*)(MovieController controller, short action, void* params,
+                                            std::intptr_t refCon);
+
 /// One engine implementation. The dispatcher forwards every Engine* operation to the installed
 /// backend. The default implementations answer like the failure substitute.
 class EngineBackend {
@@ -93,6 +149,65 @@ public:
     /// Human-readable reason for the last failed MovieFromFile ("truncated: ...",
     /// "malformed: ..."); empty when there is none.
     virtual std::string LastErrorText() const { return {}; }
+
+    // ---- Presentation: playing, drawing and controllers ----------------------------------------
+    // The substitute answers every one of these with its failure code, a null handle, 0 or
+    // nothing at all.
+
+    /// Starts the engine library with these flags (0).
+    virtual OSErr InitializeQTML(long flags);
+    /// Second stage of the start: the engine can make and run movies.
+    virtual OSErr EnterMovies();
+    /// Releases every movie, controller, picture and port on closing.
+    virtual void LeaveMovies();
+    /// Binds a native window to a new drawing port (flags 0, reserved null) and returns it.
+    virtual Port AttachWindow(NativeWindow window, long flags, void* reserved);
+    /// Undoes AttachWindow for that window.
+    virtual void DetachWindow(NativeWindow window);
+    /// The port of an attached window, or null.
+    virtual Port WindowPort(NativeWindow window);
+    /// Makes the port current (device null): new movies and pictures draw into it.
+    virtual void SetDrawPort(Port port, void* device);
+    /// An empty movie (flags 1), or null.
+    virtual Movie NewMovie(long flags);
+    virtual void DisposeController(MovieController controller);
+    /// Plays from the current time.
+    virtual void PlayMovie(Movie movie);
+    /// Stops at the current time.
+    virtual void HaltMovie(Movie movie);
+    /// Puts the movie at its end, not playing.
+    virtual void MovieToEnd(Movie movie);
+    /// Goes to that time (exactly); a playing movie plays on from there.
+    virtual void SetMovieTime(Movie movie, TimeValue time);
+    /// Volume 0 to 1000.
+    virtual void SetMovieVolume(Movie movie, std::int16_t volume);
+    virtual void GetMovieBox(Movie movie, EngineRect* box);
+    /// The picture is scaled into this box of the movie's port.
+    virtual void SetMovieBox(Movie movie, const EngineRect& box);
+    /// Resizes the port's window.
+    virtual void SizeWindow(Port port, short width, short height, bool redraw);
+    /// A controller for the movie, its bounds that rectangle (flags 1).
+    virtual MovieController NewController(Movie movie, const EngineRect& bounds, long flags);
+    virtual OSErr ControllerGetBounds(MovieController controller, EngineRect* bounds);
+    virtual OSErr ControllerAction(MovieController controller, short action, void* params);
+    virtual OSErr ControllerShowBar(MovieController controller, bool show);
+    virtual OSErr ControllerAllowEditing(MovieController controller, bool allow);
+    virtual OSErr ControllerSetActionFilter(MovieController controller, ControllerActionFilterProc filter,
+                                            std::intptr_t refCon);
+    /// Turns a native message into an engine event.
+    virtual OSErr TranslateMessage(const EngineNativeMessage& message, EngineEvent* event);
+    /// Gives the controller an event: the movie is drawn and run. True when the controller used it.
+    virtual bool ControllerPassEvent(MovieController controller, const EngineEvent& event);
+    /// The current time of the controller's movie; *scale receives its time scale.
+    virtual TimeValue ControllerCurrentTime(MovieController controller, TimeScale* scale);
+    /// A picture of the frame at that time, at the movie's own size; null when there is none.
+    virtual PicHandle MoviePicture(Movie movie, TimeValue time);
+    /// Draws the picture scaled into the rectangle of the current port.
+    virtual void DrawPicture(PicHandle picture, const EngineRect& rect);
+    /// The picture as a device-independent bitmap: a 40-byte bitmap info header (24 bits per
+    /// pixel) followed by bottom-up rows padded to 4 bytes. Empty when there is no picture.
+    virtual std::vector<std::uint8_t> PictureToDib(PicHandle picture);
+    virtual void DisposePicture(PicHandle picture);
 
 private:
     OSErr failure_;
@@ -130,3 +245,36 @@ OSErr EngineReadMediaSample(Media media, std::uint8_t* buffer, long capacity, lo
 /// Opens a movie file by path through the operations above (spec, open, movie, close).
 /// On failure returns the error and leaves *movie null.
 OSErr EngineOpenMoviePath(const std::string& narrowPath, Movie* movie);
+
+// ---- Presentation operations, by their names --------------------------------------------------
+OSErr InitializeQTML(long flags);
+OSErr EnterMovies();
+void EngineLeaveMovies();
+Port EngineAttachWindow(NativeWindow window, long flags = 0, void* reserved = nullptr);
+void EngineDetachWindow(NativeWindow window);
+Port EngineWindowPort(NativeWindow window);
+void EngineSetDrawPort(Port port, void* device = nullptr);
+Movie EngineNewMovie(long flags);
+void EngineDisposeController(MovieController controller);
+void EnginePlayMovie(Movie movie);
+void EngineHaltMovie(Movie movie);
+void EngineMovieToEnd(Movie movie);
+void EngineSetMovieTime(Movie movie, TimeValue time);
+void EngineSetMovieVolume(Movie movie, std::int16_t volume);
+void EngineGetMovieBox(Movie movie, EngineRect* box);
+void EngineSetMovieBox(Movie movie, const EngineRect& box);
+void EngineSizeWindow(Port port, short width, short height, bool redraw);
+MovieController EngineNewController(Movie movie, const EngineRect& bounds, long flags);
+OSErr ControllerGetBounds(MovieController controller, EngineRect* bounds);
+OSErr ControllerAction(MovieController controller, short action, void* params);
+OSErr ControllerShowBar(MovieController controller, bool show);
+OSErr ControllerAllowEditing(MovieController controller, bool allow);
+OSErr ControllerSetActionFilter(MovieController controller, ControllerActionFilterProc filter,
+                                std::intptr_t refCon);
+OSErr EngineTranslateMessage(const EngineNativeMessage& message, EngineEvent* event);
+bool ControllerPassEvent(MovieController controller, const EngineEvent& event);
+TimeValue ControllerCurrentTime(MovieController controller, TimeScale* scale);
+PicHandle EngineMoviePicture(Movie movie, TimeValue time);
+void EngineDrawPicture(PicHandle picture, const EngineRect& rect);
+std::vector<std::uint8_t> EnginePictureToDib(PicHandle picture);
+void EngineDisposePicture(PicHandle picture);
