@@ -27,5 +27,14 @@ struct TextTrackData {
 };
 
 /// Reads the third track of the movie into data. Returns 0 after a complete read, -1 when it gave
-/// up (data.valid stays false; data.samples untouched).
+/// up (data.valid stays false; data.samples untouched): no movie, fewer than three tracks, no
+/// third track or media, a first data reference that is not 'alis', or a time scale that is not
+/// positive.
+///
+/// Index c is read at media time (c + 1) x timeScale (formed in 64 bits) into a 512-byte buffer.
+/// An index the engine cannot read, or whose byte count does not fit the buffer, adds nothing;
+/// one whose payload fails the length or first-letter check adds a sample with empty text.
+/// Reading stops at the first time past the last sample (kEngineNoSampleAtTime: no later index
+/// can succeed) and after at most 48 hours of samples, whatever count the media claims; a
+/// negative count reads nothing.
 int ReadGpsTextTrack(Movie movie, TextTrackData& data);

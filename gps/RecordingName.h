@@ -10,7 +10,9 @@ bool IsRecordingFile(const QString& path);
 /// Full path of a GPS log candidate: with beside = false, "<folder two levels up>/gps/gps<name>.log";
 /// with beside = true, "<recording's folder>/gps<name>.log". <name> is the base name without its
 /// extension and without the camera prefix ("AMBA"/"CADR": first four characters; else up to the
-/// first '_').
+/// first '_'). The prefix rule drops the first four characters wherever "AMBA" or "CADR" occurs
+/// ("XAMBA12" gives "A12"). The path is taken as it is: give an absolute path, since a bare file
+/// name has no folder and yields "/gps<name>.log" and "/gps/gps<name>.log".
 QString LogPathForRecording(const QString& recordingPath, bool beside);
 
 /// The name shown in the current-file label: the base name without its extension, after a round

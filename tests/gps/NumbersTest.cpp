@@ -75,18 +75,6 @@ TEST(NumbersTest, FormatsLikePrintfPercentF)
     }
 }
 
-TEST(NumbersTest, TruncatesOnlyWhatFitsSixtyFourBits)
-{
-    std::int64_t n = 7;
-    EXPECT_TRUE(TruncToInt64(-1.9, &n));
-    EXPECT_EQ(-1, n);
-    EXPECT_TRUE(TruncToInt64(-9223372036854775808.0, &n));
-    EXPECT_EQ(INT64_MIN, n);
-    EXPECT_FALSE(TruncToInt64(9223372036854775808.0, &n));
-    EXPECT_FALSE(TruncToInt64(std::nan(""), &n));
-    EXPECT_FALSE(TruncToInt64(-HUGE_VAL, &n));
-}
-
 TEST(NumbersTest, IgnoresAGermanProcessLocale)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
