@@ -1,0 +1,419 @@
+#include "playback/MpvPlayer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+namespace {
+// Largest picture taken from mpv; anything bigger is treated as a failed picture.
+constexpr int kMaxPictureSide = 16384;
+constexpr std::size_t kRenderAlignment = 64;
+
+std::size_t AlignUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
+
+void UpdateCallback(void* context) { static_cast<MpvPlayer*>(context)->Wake(); }
+
+const mpv_node* MapValue(const mpv_node& map, std::string_view key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP || !map.u.list)
+        return nullptr;
+    for (int i = 0; i < map.u.list->num; ++i)
+        if (map.u.list->keys[i] && key == map.u.list->keys[i])
+            return &map.u.list->values[i];
+    return nullptr;
+}
+
+std::int64_t MapInt(const mpv_node& map, std::string_view key)
+{
+    const mpv_node* v = MapValue(map, key);
+    return v && v->format == MPV_FORMAT_INT64 ? v->u.int64 : -1;
+}
+}  // namespace
+
+bool SoundDeviceLikely()
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (const char* server = std::getenv("PULSE_SERVER"); server && *server)
+        return true;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        fs::path dir(runtime);
+        if (fs::exists(dir / "pulse" / "native", ec) || fs::exists(dir / "pipewire-0", ec))
+            return true;
+    }
+    // An ALSA playback device: /dev/snd/pcmC<card>D<device>p.
+    for (const auto& entry : fs::directory_iterator("/dev/snd", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("pcmC", 0) == 0 && !name.empty() && name.back() == 'p')
+            return true;
+    }
+    return false;
+}
+
+void MpvPlayer::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+
+MpvPlayer::MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake)
+    : library_(std::move(library)), mpv_(library_->Api()), wake_(std::move(wake))
+{
+}
+
+std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library, bool audio,
+                                             std::function<void()> wake, std::string* error)
+{
+    std::string scratch;
+    std::string& why = error ? *error : scratch;
+    if (!library) {
+        why = "no engine library";
+        return nullptr;
+    }
+    std::unique_ptr<MpvPlayer> player(new MpvPlayer(std::move(library), std::move(wake)));
+    const MpvApi& mpv = player->mpv_;
+    player->handle_ = mpv.create();
+    if (!player->handle_) {
+        why = "mpv_create failed";
+        return nullptr;
+    }
+    static constexpr const char* kOptions[][2] = {
+        {"config", "no"},
+        {"terminal", "no"},
+        {"vo", "libmpv"},
+        {"hwdec", "no"},
+        {"keep-open", "yes"},   // the end stays reachable and shows the last frame
+        {"pause", "yes"},       // a new movie stands at its start until it is played
+        {"idle", "yes"},
+        {"keepaspect", "no"},   // the picture fills the movie box, as the box asks
+        {"sid", "no"},          // the GPS text track is data, not subtitles
+        {"sub-auto", "no"},
+        {"audio-file-auto", "no"},
+        {"osd-level", "0"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"audio-fallback-to-null", "yes"},
+        {"audio-client-name", "vindrel"},
+    };
+    for (const auto& option : kOptions) {
+        // Options this build of mpv does not know are left out; none of them is essential.
+        mpv.set_option_string(player->handle_, option[0], option[1]);
+    }
+    if (!audio)
+        mpv.set_option_string(player->handle_, "ao", "null");
+    if (int err = mpv.initialize(player->handle_); err < 0) {
+        why = std::string("mpv_initialize: ") + mpv.error_string(err);
+        return nullptr;
+    }
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (int err = mpv.render_context_create(&player->render_, player->handle_, params); err < 0) {
+        player->render_ = nullptr;
+        why = std::string("mpv_render_context_create: ") + mpv.error_string(err);
+        return nullptr;
+    }
+    mpv.set_wakeup_callback(player->handle_, UpdateCallback, player.get());
+    mpv.render_context_set_update_callback(player->render_, UpdateCallback, player.get());
+    return player;
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    // The render context goes first; after terminate_destroy no callback runs any more.
+    if (render_) {
+        mpv_.render_context_set_update_callback(render_, nullptr, nullptr);
+        mpv_.render_context_free(render_);
+    }
+    if (handle_) {
+        mpv_.set_wakeup_callback(handle_, nullptr, nullptr);
+        mpv_.terminate_destroy(handle_);
+    }
+}
+
+void MpvPlayer::Wake()
+{
+    if (!wakeQueued_.exchange(true) && wake_)
+        wake_();
+}
+
+bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (Clock::now() >= deadline)
+            return false;
+        // mpv may need the render side to answer (a frame to take, a request queued for the
+        // render thread): serve it while waiting, as the render thread would.
+        if (mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) {
+            gotFrame_ = true;
+            Render();
+        }
+        mpv_event* event = mpv_.wait_event(handle_, 0.005);
+        if (event->event_id != MPV_EVENT_NONE)
+            HandleEvent(*event);
+    }
+    return true;
+}
+
+bool MpvPlayer::Load(const std::string& path, int timeoutMs)
+{
+    loaded_ = loadFailed_ = false;
+    const char* command[] = {"loadfile", path.c_str(), "replace", nullptr};
+    if (mpv_.command(handle_, command) < 0)
+        return false;
+    if (!Pump(timeoutMs, [this] { return loaded_ || loadFailed_; }) || loadFailed_)
+        return false;
+    std::int64_t w = 0, h = 0;
+    if (mpv_.get_property(handle_, "current-tracks/video/demux-w", MPV_FORMAT_INT64, &w) >= 0 &&
+        mpv_.get_property(handle_, "current-tracks/video/demux-h", MPV_FORMAT_INT64, &h) >= 0 &&
+        w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide) {
+        videoWidth_ = int(w);
+        videoHeight_ = int(h);
+    }
+    return true;
+}
+
+void MpvPlayer::HandleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_FILE_LOADED:
+        loaded_ = true;
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (!loaded_ || (end && end->reason == MPV_END_FILE_REASON_ERROR))
+            loadFailed_ = true;
+        seekPending_ = false;
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        seekPending_ = false;
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (screenshotToken_ && event.reply_userdata == screenshotToken_) {
+            screenshotDone_ = true;
+            screenshotOk_ = false;
+            const auto* reply = static_cast<const mpv_event_command*>(event.data);
+            if (event.error < 0 || !reply || !screenshotOut_)
+                break;
+            const mpv_node& map = reply->result;
+            const std::int64_t w = MapInt(map, "w"), h = MapInt(map, "h"), stride = MapInt(map, "stride");
+            const mpv_node* format = MapValue(map, "format");
+            const mpv_node* data = MapValue(map, "data");
+            if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide || stride < w * 4 ||
+                !format || format->format != MPV_FORMAT_STRING || std::strcmp(format->u.string, "bgr0") != 0 ||
+                !data || data->format != MPV_FORMAT_BYTE_ARRAY || !data->u.ba ||
+                data->u.ba->size < std::size_t(stride) * std::size_t(h - 1) + std::size_t(w) * 4)
+                break;
+            BgrxImage& out = *screenshotOut_;
+            out.width = int(w);
+            out.height = int(h);
+            out.stride = std::size_t(w) * 4;
+            out.pixels.resize(out.stride * std::size_t(h));
+            const auto* src = static_cast<const std::uint8_t*>(data->u.ba->data);
+            for (std::int64_t y = 0; y < h; ++y) {
+                std::uint8_t* row = out.pixels.data() + std::size_t(y) * out.stride;
+                std::memcpy(row, src + std::size_t(y) * std::size_t(stride), out.stride);
+                for (std::int64_t x = 0; x < w; ++x)
+                    row[x * 4 + 3] = 0xFF;
+            }
+            screenshotOk_ = true;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool MpvPlayer::Idle()
+{
+    wakeQueued_ = false;
+    for (;;) {
+        mpv_event* event = mpv_.wait_event(handle_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        HandleEvent(*event);
+    }
+    const bool due = mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME;
+    gotFrame_ = gotFrame_ || due;
+    // A frame is due, or the one shown was rendered at another size than wanted now.
+    const bool resized = gotFrame_ && renderWidth_ > 0 &&
+                         (frameWidth_ != renderWidth_ || frameHeight_ != renderHeight_);
+    if (due || resized)
+        return Render();
+    return false;
+}
+
+void MpvPlayer::SetRenderSize(int width, int height)
+{
+    renderWidth_ = std::max(0, width);
+    renderHeight_ = std::max(0, height);
+}
+
+bool MpvPlayer::Render()
+{
+    if (renderWidth_ <= 0 || renderHeight_ <= 0) {
+        // Nothing to draw into; still let mpv know the frame was taken, so that playback goes on.
+        int size[2] = {8, 8};
+        std::size_t stride = 32;
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_SW_SIZE, size},
+            {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+            {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+            {MPV_RENDER_PARAM_SW_POINTER, scratch_},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_.render_context_render(render_, params);
+        return false;
+    }
+    const std::size_t stride = AlignUp(std::size_t(renderWidth_) * 4, kRenderAlignment);
+    const std::size_t bytes = stride * std::size_t(renderHeight_);
+    if (bytes > frameCapacity_) {
+        frame_.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kRenderAlignment, AlignUp(bytes, kRenderAlignment))));
+        frameCapacity_ = frame_ ? bytes : 0;
+        if (!frame_)
+            return false;
+    }
+    int size[2] = {renderWidth_, renderHeight_};
+    std::size_t strideParam = stride;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, size},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+        {MPV_RENDER_PARAM_SW_STRIDE, &strideParam},
+        {MPV_RENDER_PARAM_SW_POINTER, frame_.get()},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_.render_context_render(render_, params) < 0)
+        return false;
+    // The fourth byte of bgr0 is undefined; the picture is painted as opaque 32-bit RGB.
+    for (int y = 0; y < renderHeight_; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(frame_.get() + std::size_t(y) * stride);
+        for (int x = 0; x < renderWidth_; ++x)
+            row[x] |= 0xFF000000u;
+    }
+    frameWidth_ = renderWidth_;
+    frameHeight_ = renderHeight_;
+    frameStride_ = stride;
+    ++framesRendered_;
+    return true;
+}
+
+void MpvPlayer::Play()
+{
+    int flag = 0;
+    mpv_.set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::Halt()
+{
+    int flag = 1;
+    mpv_.set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvPlayer::Paused() const
+{
+    int flag = 1;
+    mpv_.get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+    return flag != 0;
+}
+
+void MpvPlayer::SeekExact(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return;
+    seconds = std::max(0.0, seconds);
+    char target[64];
+    std::snprintf(target, sizeof target, "%.6f", seconds);  // mpv parses with the C locale
+    const char* command[] = {"seek", target, "absolute+exact", nullptr};
+    if (mpv_.command(handle_, command) >= 0) {
+        seekPending_ = true;
+        seekTarget_ = seconds;
+        atEnd_ = false;
+    }
+}
+
+void MpvPlayer::ToEnd()
+{
+    Halt();
+    const char* command[] = {"seek", "100", "absolute-percent+exact", nullptr};
+    mpv_.command(handle_, command);
+    seekPending_ = false;
+    atEnd_ = true;
+}
+
+void MpvPlayer::SetVolume(double volume)
+{
+    volume = std::clamp(volume, 0.0, 100.0);
+    mpv_.set_property(handle_, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+double MpvPlayer::Volume() const
+{
+    double volume = -1;
+    mpv_.get_property(handle_, "volume", MPV_FORMAT_DOUBLE, &volume);
+    return volume;
+}
+
+double MpvPlayer::Position(bool* atEnd)
+{
+    // Take in what mpv reported, so that a finished seek is seen without an event loop.
+    for (;;) {
+        mpv_event* event = mpv_.wait_event(handle_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        HandleEvent(*event);
+    }
+    if (atEnd)
+        *atEnd = false;
+    if (seekPending_)
+        return seekTarget_;
+    int eof = 0;
+    mpv_.get_property(handle_, "eof-reached", MPV_FORMAT_FLAG, &eof);
+    if (atEnd_ || eof) {
+        if (atEnd)
+            *atEnd = true;
+    }
+    double position = 0;
+    if (mpv_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
+        position = 0;
+    return std::max(0.0, position);
+}
+
+bool MpvPlayer::Screenshot(BgrxImage* image, int timeoutMs)
+{
+    if (!image || !loaded_)
+        return false;
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    Pump(timeoutMs, [this] { return !seekPending_; });
+    const int left = timeoutMs - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    screenshotToken_ = ++screenshotCounter_;
+    screenshotDone_ = screenshotOk_ = false;
+    screenshotOut_ = image;
+    // Taken asynchronously: mpv may need this thread to render while it takes the picture.
+    const char* command[] = {"screenshot-raw", "video", nullptr};
+    bool ok = false;
+    if (mpv_.command_async(handle_, screenshotToken_, command) >= 0)
+        ok = Pump(std::max(left, 1), [this] { return screenshotDone_; }) && screenshotOk_;
+    screenshotOut_ = nullptr;
+    if (!ok) {
+        // A reply still to come must not find a destination any more.
+        screenshotDone_ = true;
+    } else {
+        screenshotToken_ = 0;
+    }
+    return ok;
+}
+
+std::int64_t MpvPlayer::IntProperty(const char* name) const
+{
+    std::int64_t value = -1;
+    if (mpv_.get_property(handle_, name, MPV_FORMAT_INT64, &value) < 0)
+        return -1;
+    return value;
+}

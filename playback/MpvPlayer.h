@@ -1,0 +1,127 @@
+#pragma once
+// One mpv instance playing one movie, drawn through mpv's software render API.
+//
+// Every call runs on the thread that made the player (the user-interface thread), which is also
+// the thread that renders. mpv's own threads only call the wake function given at creation; that
+// function must do nothing but queue a call of Idle() to the owning thread.
+
+#include "playback/MpvLibrary.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+/// A frame as 32-bit pixels in memory order B, G, R, 0xFF, rows top-down.
+struct BgrxImage {
+    int width = 0;
+    int height = 0;
+    std::size_t stride = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+/// Whether a sound output is likely to exist: a sound server's socket or a playback device.
+/// Without one the player uses the null audio output, silently.
+bool SoundDeviceLikely();
+
+class MpvPlayer {
+public:
+    /// Makes and initialises an instance with the player's options and a software render
+    /// context. `audio` false uses the null audio output. Null on failure, with *error saying why.
+    static std::unique_ptr<MpvPlayer> Create(std::shared_ptr<MpvLibrary> library, bool audio,
+                                             std::function<void()> wake, std::string* error);
+    ~MpvPlayer();
+    MpvPlayer(const MpvPlayer&) = delete;
+    MpvPlayer& operator=(const MpvPlayer&) = delete;
+
+    /// Loads a file, paused at its start, and waits until it is loaded (or failed, or the time
+    /// ran out). Size of the video from its track: 0 × 0 when it has none.
+    bool Load(const std::string& path, int timeoutMs);
+    int VideoWidth() const { return videoWidth_; }
+    int VideoHeight() const { return videoHeight_; }
+
+    void Play();
+    void Halt();
+    bool Paused() const;
+    /// Exact seek; a playing movie plays on from there.
+    void SeekExact(double seconds);
+    /// Paused at the end, showing the last frame.
+    void ToEnd();
+    /// 0 to 100.
+    void SetVolume(double volume);
+    double Volume() const;
+
+    /// Where the movie is: the target of a seek still under way, else the playback position.
+    /// *atEnd tells that it stands at its end (after ToEnd or having played to the end).
+    double Position(bool* atEnd);
+
+    /// Handles what mpv reported and renders a new frame when one is due. True when the frame
+    /// changed.
+    bool Idle();
+    /// Size frames are rendered at from the next Idle() on; a change renders the frame shown
+    /// again there.
+    void SetRenderSize(int width, int height);
+    /// The last rendered frame (width 0 when none yet). Pixels stay valid until the next render.
+    const std::uint8_t* FramePixels() const { return frame_.get(); }
+    int FrameWidth() const { return frameWidth_; }
+    int FrameHeight() const { return frameHeight_; }
+    std::size_t FrameStride() const { return frameStride_; }
+    /// Frames rendered since the player was made.
+    std::uint64_t FramesRendered() const { return framesRendered_; }
+
+    /// The frame shown now at the movie's own size, taken by mpv without stalling rendering.
+    /// Waits for a seek under way first. False when there is no frame (no video, time ran out).
+    bool Screenshot(BgrxImage* image, int timeoutMs);
+
+    /// Integer property of mpv ("frame-drop-count"), -1 when unavailable.
+    std::int64_t IntProperty(const char* name) const;
+
+    /// Called from mpv's threads.
+    void Wake();
+
+private:
+    MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake);
+    bool Render();
+    void HandleEvent(const mpv_event& event);
+    /// Waits for mpv events while keeping the render side serviced, until done() or timeout.
+    bool Pump(int timeoutMs, const std::function<bool()>& done);
+
+    std::shared_ptr<MpvLibrary> library_;
+    const MpvApi& mpv_;
+    std::function<void()> wake_;
+    std::atomic<bool> wakeQueued_{false};
+    mpv_handle* handle_ = nullptr;
+    mpv_render_context* render_ = nullptr;
+
+    bool loaded_ = false;
+    bool loadFailed_ = false;
+    bool seekPending_ = false;
+    double seekTarget_ = 0;
+    bool atEnd_ = false;
+    bool eofReached_ = false;
+    int videoWidth_ = 0;
+    int videoHeight_ = 0;
+
+    std::uint64_t screenshotCounter_ = 0;
+    std::uint64_t screenshotToken_ = 0;
+    bool screenshotDone_ = false;
+    bool screenshotOk_ = false;
+    BgrxImage* screenshotOut_ = nullptr;
+
+    struct FreeDeleter {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t, FreeDeleter> frame_;
+    int renderWidth_ = 0;
+    int renderHeight_ = 0;
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+    std::size_t frameStride_ = 0;
+    std::size_t frameCapacity_ = 0;
+    std::uint64_t framesRendered_ = 0;
+    bool gotFrame_ = false;  // mpv has had a frame to show
+    alignas(64) std::uint8_t scratch_[8 * 32] = {};  // target of frames that have nowhere to go
+};
