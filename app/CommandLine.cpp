@@ -5,6 +5,8 @@
 #include "gps/GpxExport.h"
 #include "gps/RecordingName.h"
 #include "playback/Engine.h"
+#include "playback/FrameCommand.h"
+#include "recordings/ListCommand.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -138,6 +140,10 @@ std::optional<int> RunCommandLineOption(const QStringList& args, QTextStream& ou
         return DumpTrack(args[2], out, err);
     if (option == QLatin1String("--export-gpx") && (extra == 1 || extra == 2))
         return ExportGpx(args[2], extra == 2 ? args[3] : QString(), out, err);
+    if (option == QLatin1String("--list") && extra == 1)
+        return RunListCommand(args[2], out, err);
+    if (option == QLatin1String("--frame") && extra == 3)
+        return RunFrameCommand(args.mid(2), out, err);
     err << "vindrel: unknown option or wrong arguments: " << args.mid(1).join(QLatin1Char(' ')) << "\n\n"
         << kUsage;
     err.flush();
