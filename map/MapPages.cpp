@@ -92,8 +92,9 @@ bool WritePageFile(const AppFolders& folders, const QString& fileName, int resou
         return false;
     }
     const QString target = WithSlash(folders.urlFolder) + fileName;
-    if (QFileInfo::exists(target)) {
-        return true;  // never replaced: an edited page stays
+    const QFileInfo existing(target);
+    if (existing.exists()) {
+        return existing.isFile();  // never replaced: an edited page stays
     }
     const QString resource = PageResourcePath(resourceId);
     if (resource.isEmpty()) {

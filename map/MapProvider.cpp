@@ -23,11 +23,11 @@ QByteArray ReadResource(const QString& path)
     return file.readAll();
 }
 
-QJsonObject TileEntry(const char* url, const char* attribution, int maxZoom)
+QJsonObject TileEntry(const QString& url, const QString& attribution, int maxZoom)
 {
     QJsonObject entry;
-    entry.insert(QStringLiteral("url"), QString::fromUtf8(url));
-    entry.insert(QStringLiteral("attribution"), QString::fromUtf8(attribution));
+    entry.insert(QStringLiteral("url"), url);
+    entry.insert(QStringLiteral("attribution"), attribution);
     entry.insert(QStringLiteral("maxZoom"), maxZoom);
     return entry;
 }
@@ -55,12 +55,18 @@ void RegisterMapScheme()
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-void InstallMapProvider(QWebEngineProfile* profile)
+MapTiles DefaultMapTiles()
+{
+    return {QStringLiteral(VINDREL_MAP_TILE_URL), QStringLiteral(VINDREL_MAP_TILE_CREDIT),
+            QStringLiteral(VINDREL_MAP_HYBRID_TILE_URL), QStringLiteral(VINDREL_MAP_HYBRID_TILE_CREDIT)};
+}
+
+void InstallMapProvider(QWebEngineProfile* profile, const MapTiles& tiles)
 {
     if (profile == nullptr || profile->urlSchemeHandler(kMapScheme) != nullptr) {
         return;
     }
-    profile->installUrlSchemeHandler(kMapScheme, new CMapProviderHandler(profile));
+    profile->installUrlSchemeHandler(kMapScheme, new CMapProviderHandler(tiles, profile));
     const QString agent = profile->httpUserAgent();
     const QString player = QStringLiteral("Vindrel/") + QStringLiteral(VINDREL_VERSION);
     if (!agent.contains(player)) {
@@ -68,17 +74,20 @@ void InstallMapProvider(QWebEngineProfile* profile)
     }
 }
 
-QByteArray BuiltInMapLibrary()
+QByteArray BuiltInMapLibrary(const MapTiles& tiles)
 {
-    QJsonObject tiles;
-    tiles.insert(QStringLiteral("normal"), TileEntry(VINDREL_MAP_TILE_URL, VINDREL_MAP_TILE_CREDIT, 19));
-    tiles.insert(QStringLiteral("hybrid"), TileEntry(VINDREL_MAP_HYBRID_TILE_URL, VINDREL_MAP_HYBRID_TILE_CREDIT, 17));
+    QJsonObject config;
+    config.insert(QStringLiteral("normal"), TileEntry(tiles.normalUrl, tiles.normalCredit, 19));
+    config.insert(QStringLiteral("hybrid"), TileEntry(tiles.hybridUrl, tiles.hybridCredit, 17));
     QByteArray layer = ReadResource(QStringLiteral(":/mapprovider/bmap.js"));
-    layer.replace("/*@TILES*/null/*TILES@*/", QJsonDocument(tiles).toJson(QJsonDocument::Compact));
+    layer.replace("/*@TILES*/null/*TILES@*/", QJsonDocument(config).toJson(QJsonDocument::Compact));
     return ReadResource(QStringLiteral(":/mapprovider/leaflet.js")) + "\n;\n" + layer;
 }
 
-CMapProviderHandler::CMapProviderHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
+CMapProviderHandler::CMapProviderHandler(const MapTiles& tiles, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), tiles(tiles)
+{
+}
 
 void CMapProviderHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
@@ -90,7 +99,7 @@ void CMapProviderHandler::requestStarted(QWebEngineUrlRequestJob* job)
     const QString path = url.path();
     if (path == QLatin1String("/api")) {
         if (library.isEmpty()) {
-            library = BuiltInMapLibrary();
+            library = BuiltInMapLibrary(tiles);
         }
         Reply(job, "application/javascript", library);
         return;

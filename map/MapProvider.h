@@ -7,30 +7,43 @@
 //   vindrel-map://provider/geoconv/v1/?coords=...      the conversion service (JSONP)
 
 #include <QByteArray>
+#include <QString>
 #include <QWebEngineUrlSchemeHandler>
 
 class QWebEngineProfile;
 
 inline constexpr char kMapScheme[] = "vindrel-map";
 
+/// Tile servers of the built-in map's two types; an empty URL leaves that type a plain background.
+struct MapTiles {
+    QString normalUrl;
+    QString normalCredit;
+    QString hybridUrl;
+    QString hybridCredit;
+};
+
+/// The tiles of this build's settings.
+MapTiles DefaultMapTiles();
+
 /// Registers the scheme with the browser engine. Must run before the QApplication is created.
 void RegisterMapScheme();
 
 /// Installs the provider on a profile (once; later calls do nothing) and makes the profile's
 /// user agent name the player, as tile servers ask.
-void InstallMapProvider(QWebEngineProfile* profile);
+void InstallMapProvider(QWebEngineProfile* profile, const MapTiles& tiles = DefaultMapTiles());
 
 /// The map library as served at /api: leaflet.js followed by the BMap layer with the tile
-/// settings of this build filled in.
-QByteArray BuiltInMapLibrary();
+/// settings filled in.
+QByteArray BuiltInMapLibrary(const MapTiles& tiles = DefaultMapTiles());
 
 /// Serves the scheme's requests; owned by the profile it is installed on.
 class CMapProviderHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
-    explicit CMapProviderHandler(QObject* parent = nullptr);
+    explicit CMapProviderHandler(const MapTiles& tiles, QObject* parent = nullptr);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
+    MapTiles tiles;
     QByteArray library;  // built on first use
 };
