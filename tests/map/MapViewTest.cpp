@@ -147,6 +147,16 @@ TEST_F(MapViewTest, EveryFinishedLoadSendsOneDocumentComplete)
     EXPECT_EQ(Eval("document.body.innerText.indexOf('ERROR: Check your internet connection!') >= 0").toBool(), true);
 }
 
+TEST_F(MapViewTest, DownloadDoneOnlyWhenProgressReachesTheEnd)
+{
+    Load("startup.html");
+    recorder.messages.clear();
+    emit view->loadProgress(50);
+    EXPECT_TRUE(recorder.messages.empty());
+    emit view->loadProgress(100);
+    EXPECT_EQ(recorder.messages, std::vector<int>{WM_MAP_DOWNLOAD_DONE});
+}
+
 TEST_F(MapViewTest, NoMessagesWithoutATarget)
 {
     view->SetMessageTarget(nullptr);
