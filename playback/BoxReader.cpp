@@ -301,8 +301,8 @@ BoxResult BoxReader::ReadSample(const BoxTrack& track, std::int64_t mediaTime, s
 class BoxTrackBuilder {
 public:
     BoxTrackBuilder(const ByteSource& source, BoxTrack& track, std::size_t number,
-                    std::uint64_t* movieSampleSizes)
-        : source_(source), track_(track), number_(number), movieSampleSizes_(movieSampleSizes)
+                    std::uint64_t* movieTableBytes)
+        : source_(source), track_(track), number_(number), movieTableBytes_(movieTableBytes)
     {
     }
 
@@ -325,6 +325,8 @@ private:
     template <class F>
     BoxResult Entries(std::uint64_t offset, std::uint64_t count, std::size_t size, F&& f);
     BoxResult TableHead(const Box& box, std::size_t headSize, std::uint8_t* head);
+    // Counts the memory a table's lookup entries will take against the movie's budget.
+    BoxResult Budget(const char* table, std::uint64_t entries, std::uint64_t entrySize);
 
     BoxResult Sizes(const Box& box, bool compact);
     BoxResult TimeToSample(const Box& box);
@@ -334,7 +336,7 @@ private:
     const ByteSource& source_;
     BoxTrack& track_;
     std::size_t number_;
-    std::uint64_t* movieSampleSizes_;
+    std::uint64_t* movieTableBytes_;
 };
 
 BoxResult BoxTrackBuilder::Small(const Box& box, std::uint8_t* buf, std::size_t want,
@@ -464,6 +466,16 @@ BoxResult BoxTrackBuilder::TableHead(const Box& box, std::size_t headSize, std::
     return Small(box, head, headSize, headSize, 0, &got);
 }
 
+BoxResult BoxTrackBuilder::Budget(const char* table, std::uint64_t entries, std::uint64_t entrySize)
+{
+    // entries < 2^32 and entrySize <= 24: no overflow.
+    *movieTableBytes_ += entries * entrySize;
+    if (*movieTableBytes_ > BoxLimits::kMaxTableBytes)
+        return Bad(std::string("the sample tables need more than ") +
+                   Num(BoxLimits::kMaxTableBytes >> 20) + " MiB at '" + table + "'");
+    return {};
+}
+
 BoxResult BoxTrackBuilder::Sizes(const Box& box, bool compact)
 {
     const char* name = compact ? "stz2" : "stsz";
@@ -489,10 +501,8 @@ BoxResult BoxTrackBuilder::Sizes(const Box& box, bool compact)
     if (count > BoxLimits::kMaxSampleSizes)
         return Bad(std::string(name) + " sample count " + Num(count) + " exceeds the limit of " +
                    Num(BoxLimits::kMaxSampleSizes));
-    *movieSampleSizes_ += count;
-    if (*movieSampleSizes_ > BoxLimits::kMaxMovieSampleSizes)
-        return Bad("the movie's size tables hold more than " + Num(BoxLimits::kMaxMovieSampleSizes) +
-                   " samples");
+    if (BoxResult r = Budget(name, count + 1, sizeof(std::uint64_t)); !r)
+        return r;
     track_.sampleCount_ = count;
     auto& prefix = track_.sizePrefix_;
     prefix.clear();
@@ -525,6 +535,8 @@ BoxResult BoxTrackBuilder::TimeToSample(const Box& box)
         return Bad("stts entry count " + Num(count) + " exceeds its box");
     if (count > BoxLimits::kMaxTableEntries)
         return Bad("stts entry count " + Num(count) + " exceeds the limit");
+    if (BoxResult r = Budget("stts", count, sizeof(BoxTrack::TimeRun)); !r)
+        return r;
     auto& runs = track_.timeRuns_;
     runs.reserve(static_cast<std::size_t>(count));
     std::uint64_t samples = 0;
@@ -559,6 +571,8 @@ BoxResult BoxTrackBuilder::ChunkOffsets(const Box& box, bool wide)
         return Bad(std::string(name) + " entry count " + Num(count) + " exceeds its box");
     if (count > BoxLimits::kMaxTableEntries)
         return Bad(std::string(name) + " entry count " + Num(count) + " exceeds the limit");
+    if (BoxResult r = Budget(name, count, sizeof(std::uint64_t)); !r)
+        return r;
     auto& offsets = track_.chunkOffsets_;
     offsets.reserve(static_cast<std::size_t>(count));
     return Entries(box.payload + 8, count, width, [&](std::uint64_t, const std::uint8_t* p) {
@@ -577,6 +591,10 @@ BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
         return Bad("stsc entry count " + Num(count) + " exceeds its box");
     if (count > BoxLimits::kMaxTableEntries)
         return Bad("stsc entry count " + Num(count) + " exceeds the limit");
+    if (BoxResult r = Budget("stsc", std::min(count, std::uint64_t(track_.chunkOffsets_.size())),
+                             sizeof(BoxTrack::ChunkRun));
+        !r)
+        return r;
     const std::uint64_t chunks = track_.chunkOffsets_.size();
     auto& runs = track_.chunkRuns_;
     runs.reserve(static_cast<std::size_t>(std::min(count, chunks)));
@@ -648,7 +666,7 @@ private:
     const ByteSource& source_;
     BoxReader& movie_;
     std::uint64_t boxes_ = 0;
-    std::uint64_t sampleSizes_ = 0;
+    std::uint64_t tableBytes_ = 0;
 };
 
 BoxResult BoxMovieParser::Header(std::uint64_t pos, std::uint64_t end, std::uint32_t parent,
@@ -820,7 +838,7 @@ BoxResult BoxMovieParser::ParseMovie(const Box& moov, int depth)
 BoxResult BoxMovieParser::TrackBox(const Box& trak, int depth, std::size_t number)
 {
     BoxTrack& track = movie_.tracks_.back();
-    BoxTrackBuilder build(source_, track, number, &sampleSizes_);
+    BoxTrackBuilder build(source_, track, number, &tableBytes_);
     const std::string which = " (track " + Num(number) + ")";
     bool haveMedia = false, haveMediaHeader = false, haveHandler = false, haveTables = false;
     bool haveRefs = false, haveTkhd = false;

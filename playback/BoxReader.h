@@ -45,7 +45,8 @@ struct BoxLimits {
     static constexpr std::size_t kMaxTracks = 1024;
     static constexpr std::uint64_t kMaxTableEntries = 1u << 24;      ///< per stts/stsc/stco/co64
     static constexpr std::uint64_t kMaxSampleSizes = 1u << 24;       ///< per stsz/stz2 size table
-    static constexpr std::uint64_t kMaxMovieSampleSizes = 1u << 25;  ///< size tables of all tracks
+    /// Memory the lookup tables of all tracks may take together.
+    static constexpr std::uint64_t kMaxTableBytes = std::uint64_t(512) << 20;
     static constexpr std::size_t kMaxDataReferences = 64;            ///< dref entries kept
 };
 
