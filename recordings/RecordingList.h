@@ -1,0 +1,124 @@
+#pragma once
+// The recording list: the recordings the user works through, shown twelve to a page in two list
+// views of six rows side by side, the highlighted (playing) row, and the commands that fill the
+// list and choose what to play. The main dialog owns one RecordingList, provides the two list
+// views and the host operations, and routes its commands and list notifications here.
+
+#include "recordings/RecordingEntry.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+/// One of the two list views: the left one shows rows 0 to 5 of a page, the right one 6 to 11.
+class IRecordingListView {
+public:
+    virtual ~IRecordingListView() = default;
+    /// Removes every row.
+    virtual void DeleteAllRows() = 0;
+    /// Appends a row showing the file's title, date and time; greyed when highlighted. row is the
+    /// number of rows added before it.
+    virtual void AddRecordingRow(const QString& filePath, const QString& dateText,
+                                 bool highlighted, int row) = 0;
+    /// Sets one cell's background; refused (false) for a missing row or a column past the last.
+    virtual bool SetCellBackground(int row, int column, std::uint32_t colour) = 0;
+    /// The platform's window background colour, in the same form SetCellBackground takes.
+    virtual std::uint32_t WindowColour() const = 0;
+};
+
+/// What the list needs from the rest of the player.
+class IRecordingListHost {
+public:
+    virtual ~IRecordingListHost() = default;
+    /// The movie wrapper holds a movie.
+    virtual bool HasMovie() const = 0;
+    /// Halts the wrapper's movie (only called when HasMovie()).
+    virtual void HaltMovie() = 0;
+    /// Stops playback and closes the movie.
+    virtual void StopPlayback() = 0;
+    /// Shows the map or status page for recordings[currentRecording], which goes on to open it.
+    virtual void ShowMapForCurrent() = 0;
+    /// The recordingLoaded and stopped flags of the playback.
+    virtual bool RecordingLoaded() const = 0;
+    virtual void SetRecordingLoaded(bool loaded) = 0;
+    virtual void SetStopped(bool stopped) = 0;
+    /// Shows the folder browser; the chosen folder, or an empty text when cancelled.
+    virtual QString BrowseForFolder() = 0;
+};
+
+/// Which of the two list views a notification came from.
+enum class ListSide { Left, Right };
+
+/// Rows per list view and per page.
+inline constexpr int RowsPerList = 6;
+inline constexpr int RowsPerPage = 12;
+/// Background of the highlighted row, RGB(100, 100, 100).
+inline constexpr std::uint32_t HighlightGrey = 0x646464;
+
+/// Appends the recordings found in folder, in the order the file system lists them, as entries
+/// with an empty dateText and GpsPresent. Every entry whose name IsRecordingFile accepts is taken,
+/// folders included. Returns false when the folder cannot be opened.
+bool ScanFolder(const QString& folder, std::vector<RecordingEntry>& recordings);
+
+class RecordingList {
+public:
+    RecordingList(IRecordingListView& leftList, IRecordingListView& rightList,
+                  IRecordingListHost& host);
+    RecordingList(const RecordingList&) = delete;
+    RecordingList& operator=(const RecordingList&) = delete;
+
+    std::vector<RecordingEntry> recordings;  ///< the list, in display order
+    int currentRecording = -1;  ///< index of the recording played (or being opened); -1 none
+    int pageIndex = 0;          ///< page shown: indices 12 * pageIndex to 12 * pageIndex + 11
+    int highlightIndex = -1;    ///< index of the row last coloured as current; -1 none
+    int clickedIndex = -1;      ///< index of the row last single-clicked; the target of delete
+    int clickedRow = -1;        ///< row, within its view, of the last double-click
+
+    /// Rebuilds both views for the shown page; the row of currentRecording comes greyed.
+    void FillList();
+    /// Clears the row of highlightIndex and greys the row of index, where they are on the shown
+    /// page. The caller sets highlightIndex afterwards.
+    void HighlightRow(int index);
+    /// Orders the list by file time and sets the date texts (see RecordingDates.h).
+    void SortRecordingsByTime();
+
+    /// Previous and next page; nothing past either end.
+    void PageBack();
+    void PageForward();
+    /// A single click on row (-1: outside the rows) of a view: remembers the entry for delete.
+    void OnListClick(ListSide side, int row);
+    /// A double click on row of a view: plays that entry when it exists.
+    void OnListDoubleClick(ListSide side, int row);
+    /// Previous and next recording, while one is loaded; the page does not turn.
+    void PlayPrevious();
+    void PlayNext();
+    /// Removes the clicked entry from the list (never the file). When it was the one playing, the
+    /// entry that takes its place plays, or the new last one, or playback stops.
+    void DeleteClicked();
+
+    /// The folder command: stops playback, lets the user choose a folder and lists its recordings.
+    void OnFolderCommand();
+    /// Shows the folder browser; on a choice, replaces the list with the folder's recordings.
+    /// Returns 1 when the list is not empty afterwards (also after a cancel), 0 otherwise.
+    int ChooseFolder();
+    /// Replaces the list with the dropped files that are recordings (folders are not searched),
+    /// sorts it, and plays the recording at once when it is the only one.
+    void OnDropFiles(const QStringList& paths);
+    /// After a rebuild: when exactly one recording is listed, plays it.
+    void ApplySingleRecordingRule();
+
+private:
+    /// Index shown by row of side on the current page.
+    int IndexOfRow(ListSide side, int row) const;
+    /// Halts the movie when there is one, then shows (and so opens) the current recording.
+    void PlayCurrent();
+    /// The list is new: nothing chosen, nothing loaded; order it and show it.
+    void ShowRebuiltList();
+    int Count() const { return static_cast<int>(recordings.size()); }
+
+    IRecordingListView& leftList;
+    IRecordingListView& rightList;
+    IRecordingListHost& host;
+};
