@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QHash>
 
 #include <cstdlib>
@@ -185,14 +186,17 @@ TEST(ListCommand, PrintsDateGpsRatingAndPathInListOrder)
     const QString noFile = folder.Write("DCIM/100MEDIA/\u00e9t\u00e9 1.MOV", TenOClock + 30);
     folder.Write("DCIM/100MEDIA/notes.txt", TenOClock);
 
-    QString outText;
+    QByteArray outBytes;
+    QBuffer outBuffer(&outBytes);
+    outBuffer.open(QIODevice::WriteOnly);
     QString errText;
-    QTextStream out(&outText);
+    QTextStream out(&outBuffer);
     QTextStream err(&errText);
     EXPECT_EQ(RunListCommand(folder.Path("DCIM/100MEDIA"), out, err), 0);
-    EXPECT_EQ(outText, "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo + "\n"
-                       "2014-05-06-10:00:20\tGpsPresent\t" + present + "\n"
-                       "2014-05-06-10:00:30\tNoGpsFile\t" + noFile + "\n");
+    const QString expected = "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo + "\n"
+                             "2014-05-06-10:00:20\tGpsPresent\t" + present + "\n"
+                             "2014-05-06-10:00:30\tNoGpsFile\t" + noFile + "\n";
+    EXPECT_EQ(outBytes, expected.toUtf8());
     EXPECT_TRUE(errText.isEmpty());
 }
 
