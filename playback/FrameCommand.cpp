@@ -76,9 +76,8 @@ int RunFrameCommand(const QStringList& arguments, QTextStream& out, QTextStream&
             << QLocale::c().toString(double(duration) / scale, 'f', 3) << " s)" << Qt::endl;
         return 1;
     }
-    const TimeValue time = TimeValue(units);
-    EngineSetMovieTime(guard.movie, time);
-    guard.picture = EngineMoviePicture(guard.movie, time);
+    // The picture of the frame shown at that time: the engine goes there for it.
+    guard.picture = EngineMoviePicture(guard.movie, TimeValue(units));
     const std::vector<std::uint8_t> bitmap = BitmapFileFromDib(EnginePictureToDib(guard.picture));
     if (bitmap.empty()) {
         err << "vindrel: " << file << " has no picture at " << args[1] << " s" << Qt::endl;

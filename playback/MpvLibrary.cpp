@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <clocale>
+#include <cstring>
+
 namespace {
 template <typename F>
 bool Find(void* handle, const char* name, F* function, std::string* missing)
@@ -12,6 +15,13 @@ bool Find(void* handle, const char* name, F* function, std::string* missing)
     return *function != nullptr;
 }
 }  // namespace
+
+void UseCNumericLocale()
+{
+    const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
+    if (!numeric || std::strcmp(numeric, "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
+}
 
 std::shared_ptr<MpvLibrary> MpvLibrary::Load(const std::string& name, Status* status, std::string* detail)
 {

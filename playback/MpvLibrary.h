@@ -12,6 +12,11 @@
 /// The library every start looks for.
 inline constexpr const char* kMpvLibraryName = "libmpv.so.2";
 
+/// libmpv refuses to make an instance unless numbers are formatted the C way (LC_NUMERIC "C");
+/// a Qt application takes the user's locale at start. Sets LC_NUMERIC back to "C" when it is
+/// not: the player reads and writes numbers in the C locale anyway.
+void UseCNumericLocale();
+
 /// The functions of libmpv the engine calls, looked up by name.
 struct MpvApi {
     decltype(&::mpv_client_api_version) client_api_version = nullptr;

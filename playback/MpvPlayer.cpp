@@ -72,6 +72,7 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
     }
     std::unique_ptr<MpvPlayer> player(new MpvPlayer(std::move(library), std::move(wake)));
     const MpvApi& mpv = player->mpv_;
+    UseCNumericLocale();
     player->handle_ = mpv.create();
     if (!player->handle_) {
         why = "mpv_create failed";
@@ -335,6 +336,29 @@ void MpvPlayer::SeekExact(double seconds)
         seekTarget_ = seconds;
         atEnd_ = false;
     }
+}
+
+bool MpvPlayer::ShowFrameAt(double seconds, int timeoutMs)
+{
+    Halt();
+    SeekExact(seconds);
+    if (!Pump(timeoutMs, [this] { return !seekPending_; }))
+        return false;
+    double shown = 0;
+    if (mpv_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &shown) < 0)
+        return true;
+    // The frame shown starts after the time asked for: the one before it covers that time.
+    // Half a millisecond of leeway for times written with three decimals.
+    if (shown > seconds + 0.0005 && shown > 0.0005) {
+        const char* command[] = {"frame-back-step", nullptr};
+        if (mpv_.command(handle_, command) >= 0) {
+            seekPending_ = true;
+            seekTarget_ = seconds;
+            if (!Pump(timeoutMs, [this] { return !seekPending_; }))
+                return false;
+        }
+    }
+    return true;
 }
 
 void MpvPlayer::ToEnd()

@@ -48,6 +48,10 @@ public:
     bool Paused() const;
     /// Exact seek; a playing movie plays on from there.
     void SeekExact(double seconds);
+    /// Halts and shows the frame that playback shows at that time: the last one starting at or
+    /// before it (an exact seek alone gives the first one starting at or after it). Waits until
+    /// it is there; false when the time ran out.
+    bool ShowFrameAt(double seconds, int timeoutMs);
     /// Paused at the end, showing the last frame.
     void ToEnd();
     /// 0 to 100.

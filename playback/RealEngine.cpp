@@ -260,6 +260,7 @@ OSErr RealEngine::InitializeQTML(long)
     const MpvApi& mpv = library_->Api();
     if ((mpv.client_api_version() >> 16) != (MPV_CLIENT_API_VERSION >> 16))
         return kEngineNotStarted;
+    UseCNumericLocale();
     mpv_handle* probe = mpv.create();
     if (!probe)
         return kEngineNotStarted;
@@ -747,17 +748,22 @@ PicHandle RealEngine::MoviePicture(Movie movie, TimeValue time)
     MovieState* state = FindMovie(movie);
     if (!state || !state->player)
         return nullptr;
-    // The picture is of the frame at `time`; when that is not the frame shown, the movie goes
-    // there for the picture and comes back.
+    MpvPlayer& player = *state->player;
+    // The picture is of the frame shown at `time`; when that is not the time now, the movie
+    // goes there for the picture and comes back as it was.
     const TimeValue now = CurrentTime(*state);
     const TimeScale scale = MovieTimeScale(movie);
     const bool move = time != now && scale > 0;
-    if (move)
-        state->player->SeekExact(double(std::max<TimeValue>(time, 0)) / scale);
+    const bool wasPlaying = move && !player.Paused();
+    if (move && !player.ShowFrameAt(double(std::max<TimeValue>(time, 0)) / scale, kPictureTimeoutMs))
+        return nullptr;
     auto picture = std::make_unique<PictureState>();
-    const bool ok = state->player->Screenshot(&picture->image, kPictureTimeoutMs);
-    if (move)
-        state->player->SeekExact(double(now) / scale);
+    const bool ok = player.Screenshot(&picture->image, kPictureTimeoutMs);
+    if (move) {
+        player.SeekExact(double(now) / scale);
+        if (wasPlaying)
+            player.Play();
+    }
     if (!ok)
         return nullptr;
     const std::uintptr_t key = NextHandle();
