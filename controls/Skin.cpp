@@ -8,16 +8,16 @@ static void InitSkinResources()
 
 QString SkinPath(int number)
 {
-    return QStringLiteral(":/bitmaps/%1.png").arg(number);
-}
-
-QImage LoadSkinImage(int number, QSize size)
-{
     static const bool initialised = [] {
         InitSkinResources();
         return true;
     }();
     (void)initialised;
+    return QStringLiteral(":/bitmaps/%1.png").arg(number);
+}
+
+QImage LoadSkinImage(int number, QSize size)
+{
     QImage image(SkinPath(number));
     if (image.isNull())
         return image;

@@ -5,9 +5,11 @@
 #include <QSize>
 #include <QString>
 
-/// The resource path of picture `number`.
+/// The resource path of picture `number` (":/bitmaps/N.png"), usable with any Qt image or icon
+/// class; the skin's resources are registered on the first call.
 QString SkinPath(int number);
 
-/// Picture `number`, stretched to `size` when a size is given (as pictures are loaded at the size
-/// they are shown at). A null image when the skin has no such picture.
+/// Picture `number` as 32-bit RGB, stretched to `size` when a size is given (as pictures are loaded
+/// at the size they are shown at). A null image when the skin has no such picture. The icon (128)
+/// has an alpha channel; load it through SkinPath() to keep it.
 QImage LoadSkinImage(int number, QSize size = {});

@@ -419,10 +419,12 @@ QImage StopPicture()
     return image;
 }
 
+// The program's icon, on a transparent background.
 QImage AppIcon()
 {
     const int s = 256;
-    QImage image = NewImage(s, s);
+    QImage image(s, s, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     Smooth(p);
     QLinearGradient bg(0, 0, 0, s);
@@ -848,8 +850,9 @@ bool WriteFile(const QString& path, const QByteArray& data)
 
 bool SavePng(const QImage& image, const QString& path)
 {
-    // 24-bit colour, no alpha channel.
-    if (!image.convertToFormat(QImage::Format_RGB888).save(path, "PNG")) {
+    // 24-bit colour; only a picture drawn with an alpha channel (the icon) keeps it.
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB888;
+    if (!image.convertToFormat(format).save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
