@@ -125,8 +125,10 @@ int CColorListCtrl::SetCellBackground(int row, const QColor& colour, int column)
     if (!c || column < 0 || column >= c->cellCount)
         return 0;
     c->cellBackColours[column] = colour;
-    if (QTreeWidgetItem* it = topLevelItem(row))
-        viewport()->update(visualItemRect(it).adjusted(-header()->length(), 0, header()->length(), 0));
+    if (QTreeWidgetItem* it = topLevelItem(row)) {
+        const QRect r = visualItemRect(it);
+        viewport()->update(0, r.top(), viewport()->width(), r.height());
+    }
     return 1;
 }
 
