@@ -1,0 +1,47 @@
+#pragma once
+// One player at a time. The player window carries the X property "Vindrel" (CARDINAL, 32 bit)
+// with the value 12; a second start walks the top-level windows, and when one of them carries
+// that mark it brings that window to the front and ends without opening anything.
+//
+// Off X11 (Wayland, other platforms) there is no test: every start opens its own window.
+
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+/// The name and value of the mark.
+inline constexpr char kInstanceMarkName[] = "Vindrel";
+inline constexpr std::uint32_t kInstanceMarkValue = 12;
+
+#if defined(VINDREL_HAVE_XCB)
+#include <xcb/xcb.h>
+
+namespace x11 {
+
+/// Puts the mark on window. False when the property could not be set.
+bool SetInstanceMark(xcb_connection_t* connection, xcb_window_t window,
+                     std::uint32_t value = kInstanceMarkValue);
+
+/// The value of the mark on window, if it carries one (a 32-bit CARDINAL or INTEGER).
+std::optional<std::uint32_t> ReadInstanceMark(xcb_connection_t* connection, xcb_window_t window);
+
+/// The first top-level window, from the top of the stacking order, whose mark is 12;
+/// XCB_WINDOW_NONE when there is none. A window manager that puts client windows into frames
+/// makes the frames the root's children, so the children of each top-level window are looked at
+/// as well.
+xcb_window_t FindRunningPlayer(xcb_connection_t* connection, xcb_window_t root);
+
+/// Brings window back from the minimised state and to the front: asks the window manager to
+/// activate it (_NET_ACTIVE_WINDOW), maps it and raises it.
+void ActivatePlayerWindow(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window);
+
+}  // namespace x11
+#endif
+
+/// Marks the top-level widget's window as the running player. False off X11 or on failure.
+bool MarkAsRunningPlayer(QWidget* topLevel);
+
+/// Looks for a running player on the application's display; when there is one, activates it and
+/// returns true. Needs the application object. False off X11.
+bool ActivateRunningPlayer();

@@ -1,0 +1,38 @@
+#include "app/VindrelApp.h"
+
+#include "app/SingleInstance.h"
+#include "map/MapProvider.h"
+#include "ui/VindrelDlg.h"
+
+#include <QByteArray>
+
+CVindrelApp::CVindrelApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vindrel"));
+    setApplicationVersion(QStringLiteral("1.1"));
+    setDesktopFileName(QStringLiteral("vindrel"));
+}
+
+void CVindrelApp::PrepareEnvironment()
+{
+    // Geometry is in pixels: no scaling by the display's DPI.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    // The browser shares its drawing contexts with the window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    RegisterMapScheme();
+}
+
+bool CVindrelApp::InitInstance()
+{
+    // Another player is running: it comes to the front, this start opens nothing.
+    if (ActivateRunningPlayer()) {
+        return false;
+    }
+    CVindrelDlg dialog;
+    dialog.DoModal();
+    return false;
+}
