@@ -50,7 +50,10 @@ std::shared_ptr<MpvLibrary> MpvLibrary::Load(const std::string& name, Status* st
     ok &= Find(handle, "mpv_set_option_string", &a.set_option_string, &missing);
     ok &= Find(handle, "mpv_set_property", &a.set_property, &missing);
     ok &= Find(handle, "mpv_set_property_string", &a.set_property_string, &missing);
+    ok &= Find(handle, "mpv_set_property_async", &a.set_property_async, &missing);
     ok &= Find(handle, "mpv_get_property", &a.get_property, &missing);
+    ok &= Find(handle, "mpv_get_property_async", &a.get_property_async, &missing);
+    ok &= Find(handle, "mpv_observe_property", &a.observe_property, &missing);
     ok &= Find(handle, "mpv_command", &a.command, &missing);
     ok &= Find(handle, "mpv_command_async", &a.command_async, &missing);
     ok &= Find(handle, "mpv_free_node_contents", &a.free_node_contents, &missing);

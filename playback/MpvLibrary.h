@@ -28,7 +28,10 @@ struct MpvApi {
     decltype(&::mpv_set_option_string) set_option_string = nullptr;
     decltype(&::mpv_set_property) set_property = nullptr;
     decltype(&::mpv_set_property_string) set_property_string = nullptr;
+    decltype(&::mpv_set_property_async) set_property_async = nullptr;
     decltype(&::mpv_get_property) get_property = nullptr;
+    decltype(&::mpv_get_property_async) get_property_async = nullptr;
+    decltype(&::mpv_observe_property) observe_property = nullptr;
     decltype(&::mpv_command) command = nullptr;
     decltype(&::mpv_command_async) command_async = nullptr;
     decltype(&::mpv_free_node_contents) free_node_contents = nullptr;

@@ -32,6 +32,19 @@ std::int64_t MapInt(const mpv_node& map, std::string_view key)
     const mpv_node* v = MapValue(map, key);
     return v && v->format == MPV_FORMAT_INT64 ? v->u.int64 : -1;
 }
+
+// Reply numbers of the observed properties; commands use numbers above these.
+enum Observed : std::uint64_t {
+    kTimePos = 1,
+    kEofReached,
+    kPause,
+    kVolume,
+    kFramesDropped,
+    kDecoderFramesDropped,
+    kVideoWidth,
+    kVideoHeight,
+    kFirstCommandReply = 100,
+};
 }  // namespace
 
 bool SoundDeviceLikely()
@@ -57,7 +70,7 @@ bool SoundDeviceLikely()
 void MpvPlayer::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
 MpvPlayer::MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake)
-    : library_(std::move(library)), mpv_(library_->Api()), wake_(std::move(wake))
+    : library_(std::move(library)), mpv_(library_->Api()), wake_(std::move(wake)), nextReply_(kFirstCommandReply)
 {
 }
 
@@ -108,6 +121,12 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         why = std::string("mpv_initialize: ") + mpv.error_string(err);
         return nullptr;
     }
+    mpv.observe_property(player->handle_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv.observe_property(player->handle_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv.observe_property(player->handle_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv.observe_property(player->handle_, kVolume, "volume", MPV_FORMAT_DOUBLE);
+    mpv.observe_property(player->handle_, kFramesDropped, "frame-drop-count", MPV_FORMAT_INT64);
+    mpv.observe_property(player->handle_, kDecoderFramesDropped, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
@@ -141,6 +160,25 @@ void MpvPlayer::Wake()
         wake_();
 }
 
+bool MpvPlayer::Command(const std::vector<const char*>& words, std::uint64_t reply)
+{
+    std::vector<const char*> args = words;
+    args.push_back(nullptr);
+    return mpv_.command_async(handle_, reply, args.data()) >= 0;
+}
+
+void MpvPlayer::DrainEvents()
+{
+    // Whatever woke us is handled here; later news must queue a call again.
+    wakeQueued_ = false;
+    for (;;) {
+        mpv_event* event = mpv_.wait_event(handle_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        HandleEvent(*event);
+    }
+}
+
 bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
 {
     using Clock = std::chrono::steady_clock;
@@ -148,6 +186,7 @@ bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
     while (!done()) {
         if (Clock::now() >= deadline)
             return false;
+        wakeQueued_ = false;
         // mpv may need the render side to answer (a frame to take, a request queued for the
         // render thread): serve it while waiting, as the render thread would.
         if (mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) {
@@ -164,18 +203,18 @@ bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
 bool MpvPlayer::Load(const std::string& path, int timeoutMs)
 {
     loaded_ = loadFailed_ = false;
-    const char* command[] = {"loadfile", path.c_str(), "replace", nullptr};
-    if (mpv_.command(handle_, command) < 0)
+    if (!Command({"loadfile", path.c_str(), "replace"}))
         return false;
     if (!Pump(timeoutMs, [this] { return loaded_ || loadFailed_; }) || loadFailed_)
         return false;
-    std::int64_t w = 0, h = 0;
-    if (mpv_.get_property(handle_, "current-tracks/video/demux-w", MPV_FORMAT_INT64, &w) >= 0 &&
-        mpv_.get_property(handle_, "current-tracks/video/demux-h", MPV_FORMAT_INT64, &h) >= 0 &&
-        w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide) {
-        videoWidth_ = int(w);
-        videoHeight_ = int(h);
-    }
+    // The size of the video as its track gives it (asked without waiting for the core).
+    sizeKnown_ = false;
+    videoWidth_ = videoHeight_ = -1;
+    mpv_.get_property_async(handle_, kVideoWidth, "current-tracks/video/demux-w", MPV_FORMAT_INT64);
+    mpv_.get_property_async(handle_, kVideoHeight, "current-tracks/video/demux-h", MPV_FORMAT_INT64);
+    Pump(timeoutMs, [this] { return videoWidth_ >= 0 && videoHeight_ >= 0; });
+    if (videoWidth_ <= 0 || videoHeight_ <= 0 || videoWidth_ > kMaxPictureSide || videoHeight_ > kMaxPictureSide)
+        videoWidth_ = videoHeight_ = 0;
     return true;
 }
 
@@ -189,14 +228,72 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (!loaded_ || (end && end->reason == MPV_END_FILE_REASON_ERROR))
             loadFailed_ = true;
-        seekPending_ = false;
+        seekPending_ = awaitingPosition_ = false;
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
-        seekPending_ = false;
+        // The restart of the seek that was sent last (an earlier one's comes before its reply).
+        if (seekPending_ && seekAcknowledged_) {
+            seekPending_ = false;
+            awaitingPosition_ = true;
+        }
         break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (!property)
+            break;
+        const bool has = property->format != MPV_FORMAT_NONE && property->data;
+        switch (event.reply_userdata) {
+        case kTimePos:
+            timePos_ = has && property->format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(property->data) : 0;
+            if (!std::isfinite(timePos_))
+                timePos_ = 0;
+            if (!seekPending_)
+                awaitingPosition_ = false;
+            break;
+        case kEofReached:
+            eofReached_ = has && property->format == MPV_FORMAT_FLAG && *static_cast<int*>(property->data) != 0;
+            break;
+        case kPause:
+            if (has && property->format == MPV_FORMAT_FLAG)
+                paused_ = *static_cast<int*>(property->data) != 0;
+            break;
+        case kVolume:
+            if (has && property->format == MPV_FORMAT_DOUBLE)
+                volume_ = *static_cast<double*>(property->data);
+            break;
+        case kFramesDropped:
+            if (has && property->format == MPV_FORMAT_INT64)
+                framesDropped_ = *static_cast<std::int64_t*>(property->data);
+            break;
+        case kDecoderFramesDropped:
+            if (has && property->format == MPV_FORMAT_INT64)
+                decoderFramesDropped_ = *static_cast<std::int64_t*>(property->data);
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        const bool ok = event.error >= 0 && property && property->format == MPV_FORMAT_INT64 && property->data;
+        const std::int64_t value = ok ? *static_cast<std::int64_t*>(property->data) : 0;
+        const int clamped = int(std::clamp<std::int64_t>(value, 0, kMaxPictureSide + 1));
+        if (event.reply_userdata == kVideoWidth)
+            videoWidth_ = clamped;
+        else if (event.reply_userdata == kVideoHeight)
+            videoHeight_ = clamped;
+        break;
+    }
     case MPV_EVENT_COMMAND_REPLY:
-        if (screenshotToken_ && event.reply_userdata == screenshotToken_) {
+        if (seekPending_ && event.reply_userdata == seekReply_) {
+            seekAcknowledged_ = true;
+            if (event.error < 0)
+                seekPending_ = awaitingPosition_ = false;  // no seek will come
+        }
+        if (screenshotReply_ && event.reply_userdata == screenshotReply_) {
+            screenshotReply_ = 0;
             screenshotDone_ = true;
             screenshotOk_ = false;
             const auto* reply = static_cast<const mpv_event_command*>(event.data);
@@ -233,13 +330,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
 
 bool MpvPlayer::Idle()
 {
-    wakeQueued_ = false;
-    for (;;) {
-        mpv_event* event = mpv_.wait_event(handle_, 0);
-        if (event->event_id == MPV_EVENT_NONE)
-            break;
-        HandleEvent(*event);
-    }
+    DrainEvents();
     const bool due = mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME;
     gotFrame_ = gotFrame_ || due;
     // A frame is due, or the one shown was rendered at another size than wanted now.
@@ -304,24 +395,16 @@ bool MpvPlayer::Render()
     return true;
 }
 
-void MpvPlayer::Play()
+void MpvPlayer::SetPause(bool pause)
 {
-    int flag = 0;
-    mpv_.set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+    int flag = pause ? 1 : 0;
+    mpv_.set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+    paused_ = pause;  // as asked; mpv's own announcement follows
 }
 
-void MpvPlayer::Halt()
-{
-    int flag = 1;
-    mpv_.set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
-}
+void MpvPlayer::Play() { SetPause(false); }
 
-bool MpvPlayer::Paused() const
-{
-    int flag = 1;
-    mpv_.get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
-    return flag != 0;
-}
+void MpvPlayer::Halt() { SetPause(true); }
 
 void MpvPlayer::SeekExact(double seconds)
 {
@@ -329,10 +412,13 @@ void MpvPlayer::SeekExact(double seconds)
         return;
     seconds = std::max(0.0, seconds);
     char target[64];
-    std::snprintf(target, sizeof target, "%.6f", seconds);  // mpv parses with the C locale
-    const char* command[] = {"seek", target, "absolute+exact", nullptr};
-    if (mpv_.command(handle_, command) >= 0) {
+    std::snprintf(target, sizeof target, "%.6f", seconds);  // mpv reads it with the C locale
+    const std::uint64_t reply = nextReply_++;
+    if (Command({"seek", target, "absolute+exact"}, reply)) {
         seekPending_ = true;
+        seekAcknowledged_ = false;
+        awaitingPosition_ = false;
+        seekReply_ = reply;
         seekTarget_ = seconds;
         atEnd_ = false;
     }
@@ -344,18 +430,22 @@ bool MpvPlayer::ShowFrameAt(double seconds, int timeoutMs)
     SeekExact(seconds);
     if (!Pump(timeoutMs, [this] { return !seekPending_; }))
         return false;
-    double shown = 0;
-    if (mpv_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &shown) < 0)
-        return true;
+    // The new position is announced shortly after; it may also not change at all.
+    Pump(std::min(timeoutMs, 250), [this] { return !awaitingPosition_; });
+    awaitingPosition_ = false;
     // The frame shown starts after the time asked for: the one before it covers that time.
     // Half a millisecond of leeway for times written with three decimals.
-    if (shown > seconds + 0.0005 && shown > 0.0005) {
-        const char* command[] = {"frame-back-step", nullptr};
-        if (mpv_.command(handle_, command) >= 0) {
+    if (timePos_ > seconds + 0.0005 && timePos_ > 0.0005) {
+        const std::uint64_t reply = nextReply_++;
+        if (Command({"frame-back-step"}, reply)) {
             seekPending_ = true;
+            seekAcknowledged_ = false;
+            seekReply_ = reply;
             seekTarget_ = seconds;
             if (!Pump(timeoutMs, [this] { return !seekPending_; }))
                 return false;
+            Pump(std::min(timeoutMs, 250), [this] { return !awaitingPosition_; });
+            awaitingPosition_ = false;
         }
     }
     return true;
@@ -364,48 +454,29 @@ bool MpvPlayer::ShowFrameAt(double seconds, int timeoutMs)
 void MpvPlayer::ToEnd()
 {
     Halt();
-    const char* command[] = {"seek", "100", "absolute-percent+exact", nullptr};
-    mpv_.command(handle_, command);
-    seekPending_ = false;
+    Command({"seek", "100", "absolute-percent+exact"});
+    seekPending_ = awaitingPosition_ = false;
     atEnd_ = true;
 }
 
 void MpvPlayer::SetVolume(double volume)
 {
     volume = std::clamp(volume, 0.0, 100.0);
-    mpv_.set_property(handle_, "volume", MPV_FORMAT_DOUBLE, &volume);
-}
-
-double MpvPlayer::Volume() const
-{
-    double volume = -1;
-    mpv_.get_property(handle_, "volume", MPV_FORMAT_DOUBLE, &volume);
-    return volume;
+    mpv_.set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+    volume_ = volume;
 }
 
 double MpvPlayer::Position(bool* atEnd)
 {
     // Take in what mpv reported, so that a finished seek is seen without an event loop.
-    for (;;) {
-        mpv_event* event = mpv_.wait_event(handle_, 0);
-        if (event->event_id == MPV_EVENT_NONE)
-            break;
-        HandleEvent(*event);
-    }
+    DrainEvents();
     if (atEnd)
         *atEnd = false;
-    if (seekPending_)
+    if (seekPending_ || awaitingPosition_)
         return seekTarget_;
-    int eof = 0;
-    mpv_.get_property(handle_, "eof-reached", MPV_FORMAT_FLAG, &eof);
-    if (atEnd_ || eof) {
-        if (atEnd)
-            *atEnd = true;
-    }
-    double position = 0;
-    if (mpv_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0 || !std::isfinite(position))
-        position = 0;
-    return std::max(0.0, position);
+    if ((atEnd_ || eofReached_) && atEnd)
+        *atEnd = true;
+    return std::max(0.0, timePos_);
 }
 
 bool MpvPlayer::Screenshot(BgrxImage* image, int timeoutMs)
@@ -416,28 +487,17 @@ bool MpvPlayer::Screenshot(BgrxImage* image, int timeoutMs)
     const auto start = Clock::now();
     Pump(timeoutMs, [this] { return !seekPending_; });
     const int left = timeoutMs - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-    screenshotToken_ = ++screenshotCounter_;
+    screenshotReply_ = nextReply_++;
     screenshotDone_ = screenshotOk_ = false;
     screenshotOut_ = image;
     // Taken asynchronously: mpv may need this thread to render while it takes the picture.
-    const char* command[] = {"screenshot-raw", "video", nullptr};
     bool ok = false;
-    if (mpv_.command_async(handle_, screenshotToken_, command) >= 0)
+    if (Command({"screenshot-raw", "video"}, screenshotReply_))
         ok = Pump(std::max(left, 1), [this] { return screenshotDone_; }) && screenshotOk_;
+    else
+        screenshotReply_ = 0;
+    // A reply still to come finds no destination any more.
     screenshotOut_ = nullptr;
-    if (!ok) {
-        // A reply still to come must not find a destination any more.
-        screenshotDone_ = true;
-    } else {
-        screenshotToken_ = 0;
-    }
+    screenshotReply_ = 0;
     return ok;
-}
-
-std::int64_t MpvPlayer::IntProperty(const char* name) const
-{
-    std::int64_t value = -1;
-    if (mpv_.get_property(handle_, name, MPV_FORMAT_INT64, &value) < 0)
-        return -1;
-    return value;
 }

@@ -2,7 +2,10 @@
 // One mpv instance playing one movie, drawn through mpv's software render API.
 //
 // Every call runs on the thread that made the player (the user-interface thread), which is also
-// the thread that renders. mpv's own threads only call the wake function given at creation; that
+// the thread that renders. That thread never waits for mpv's core: mpv's core may itself wait for
+// the render thread (to set up the video output, to take a picture), so commands and property
+// changes are sent asynchronously and the values the player reports are the ones mpv announced
+// (observed properties). mpv's own threads only call the wake function given at creation; that
 // function must do nothing but queue a call of Idle() to the owning thread.
 
 #include "playback/MpvLibrary.h"
@@ -45,7 +48,8 @@ public:
 
     void Play();
     void Halt();
-    bool Paused() const;
+    /// Whether the movie stands still (halted, or paused by mpv at its end).
+    bool Paused() const { return paused_; }
     /// Exact seek; a playing movie plays on from there.
     void SeekExact(double seconds);
     /// Halts and shows the frame that playback shows at that time: the last one starting at or
@@ -56,7 +60,7 @@ public:
     void ToEnd();
     /// 0 to 100.
     void SetVolume(double volume);
-    double Volume() const;
+    double Volume() const { return volume_; }
 
     /// Where the movie is: the target of a seek still under way, else the playback position.
     /// *atEnd tells that it stands at its end (after ToEnd or having played to the end).
@@ -75,42 +79,65 @@ public:
     std::size_t FrameStride() const { return frameStride_; }
     /// Frames rendered since the player was made.
     std::uint64_t FramesRendered() const { return framesRendered_; }
+    /// Frames mpv dropped at the output and in the decoder, as it last announced.
+    std::int64_t FramesDropped() const { return framesDropped_; }
+    std::int64_t DecoderFramesDropped() const { return decoderFramesDropped_; }
 
     /// The frame shown now at the movie's own size, taken by mpv without stalling rendering.
     /// Waits for a seek under way first. False when there is no frame (no video, time ran out).
     bool Screenshot(BgrxImage* image, int timeoutMs);
 
-    /// Integer property of mpv ("frame-drop-count"), -1 when unavailable.
-    std::int64_t IntProperty(const char* name) const;
-
     /// Called from mpv's threads.
     void Wake();
+
+    /// A number the owner gives the player to find it again.
+    void SetId(std::uint64_t id) { id_ = id; }
+    std::uint64_t Id() const { return id_; }
 
 private:
     MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake);
     bool Render();
     void HandleEvent(const mpv_event& event);
+    void DrainEvents();
     /// Waits for mpv events while keeping the render side serviced, until done() or timeout.
     bool Pump(int timeoutMs, const std::function<bool()>& done);
+    void SetPause(bool pause);
+    /// Sends a command without waiting for it; its reply comes as an event.
+    bool Command(const std::vector<const char*>& words, std::uint64_t reply = 0);
 
     std::shared_ptr<MpvLibrary> library_;
     const MpvApi& mpv_;
     std::function<void()> wake_;
     std::atomic<bool> wakeQueued_{false};
+    std::uint64_t id_ = 0;
     mpv_handle* handle_ = nullptr;
     mpv_render_context* render_ = nullptr;
 
     bool loaded_ = false;
     bool loadFailed_ = false;
-    bool seekPending_ = false;
-    double seekTarget_ = 0;
-    bool atEnd_ = false;
-    bool eofReached_ = false;
+    bool sizeKnown_ = false;
     int videoWidth_ = 0;
     int videoHeight_ = 0;
 
-    std::uint64_t screenshotCounter_ = 0;
-    std::uint64_t screenshotToken_ = 0;
+    // What mpv announced.
+    double timePos_ = 0;
+    bool eofReached_ = false;
+    bool paused_ = true;
+    double volume_ = 100;
+    std::int64_t framesDropped_ = 0;
+    std::int64_t decoderFramesDropped_ = 0;
+
+    // A seek under way: sent, then acknowledged (its reply), then done (playback restarted),
+    // then the new position announced.
+    bool seekPending_ = false;
+    bool seekAcknowledged_ = false;
+    bool awaitingPosition_ = false;
+    std::uint64_t seekReply_ = 0;
+    double seekTarget_ = 0;
+    bool atEnd_ = false;
+
+    std::uint64_t nextReply_ = 1;
+    std::uint64_t screenshotReply_ = 0;
     bool screenshotDone_ = false;
     bool screenshotOk_ = false;
     BgrxImage* screenshotOut_ = nullptr;

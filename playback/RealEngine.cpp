@@ -21,6 +21,8 @@ namespace {
 constexpr int kLoadTimeoutMs = 10000;
 constexpr int kPictureTimeoutMs = 5000;
 constexpr TimeScale kEmptyMovieTimeScale = 600;
+// A spare mpv instance is made this long after a movie was opened, out of the way of its start.
+constexpr int kSpareDelayMs = 1500;
 
 template <typename H>
 std::uintptr_t Key(H handle)
@@ -160,20 +162,14 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
     // still answers for its structure; it shows nothing and its time stands at 0.
     auto path = filePaths_.find(fileRef);
     if (path != filePaths_.end() && library_) {
-        const std::uintptr_t key = state->handle;
-        QPointer<QObject> notifier(notifier_.get());
-        auto wake = [this, notifier, key] {
-            // On one of mpv's threads: only queue the work.
-            if (notifier && QCoreApplication::instance())
-                QMetaObject::invokeMethod(notifier.data(), [this, key] { OnWake(key); }, Qt::QueuedConnection);
-        };
-        std::string why;
-        auto player = MpvPlayer::Create(library_, audio_, wake, &why);
+        auto player = TakePlayer();
         if (player && player->Load(path->second, kLoadTimeoutMs)) {
             state->box = EngineRect{0, 0, std::int16_t(std::min(player->VideoHeight(), 32767)),
                                     std::int16_t(std::min(player->VideoWidth(), 32767))};
             state->player = std::move(player);
         }
+        // The next movie finds an instance ready; it is made once this one is under way.
+        QTimer::singleShot(kSpareDelayMs, notifier_.get(), [this] { MakeSpare(); });
     }
     MovieState& added = *state;
     movies_[added.handle] = std::move(state);
@@ -270,14 +266,47 @@ OSErr RealEngine::InitializeQTML(long)
 
 OSErr RealEngine::EnterMovies()
 {
-    // An instance with the player's options and a render context must come up.
+    // An instance with the player's options and a render context must come up; it is kept
+    // for the first movie.
+    if (!spare_)
+        spare_ = MakePlayer();
+    return spare_ ? noErr : kEngineNotStarted;
+}
+
+std::unique_ptr<MpvPlayer> RealEngine::MakePlayer()
+{
+    if (!library_)
+        return nullptr;
+    const std::uint64_t id = nextPlayerId_++;
+    QPointer<QObject> notifier(notifier_.get());
+    auto wake = [this, notifier, id] {
+        // On one of mpv's threads: only queue the work.
+        if (notifier && QCoreApplication::instance())
+            QMetaObject::invokeMethod(notifier.data(), [this, id] { OnWake(id); }, Qt::QueuedConnection);
+    };
     std::string why;
-    auto probe = MpvPlayer::Create(library_, false, {}, &why);
-    return probe ? noErr : kEngineNotStarted;
+    auto player = MpvPlayer::Create(library_, audio_, wake, &why);
+    if (player)
+        player->SetId(id);
+    return player;
+}
+
+std::unique_ptr<MpvPlayer> RealEngine::TakePlayer()
+{
+    if (spare_)
+        return std::move(spare_);
+    return MakePlayer();
+}
+
+void RealEngine::MakeSpare()
+{
+    if (!spare_)
+        spare_ = MakePlayer();
 }
 
 void RealEngine::LeaveMovies()
 {
+    spare_.reset();
     controllers_.clear();
     pictures_.clear();
     while (!movies_.empty()) {
@@ -453,11 +482,16 @@ void RealEngine::MovieChanged(MovieState& movie, bool)
     UpdateSurface(movie.port);
 }
 
-void RealEngine::OnWake(std::uintptr_t key)
+void RealEngine::OnWake(std::uint64_t playerId)
 {
-    auto it = movies_.find(key);
-    if (it == movies_.end() || !it->second->player)
+    auto it = std::find_if(movies_.begin(), movies_.end(), [playerId](const auto& m) {
+        return m.second->player && m.second->player->Id() == playerId;
+    });
+    if (it == movies_.end()) {
+        if (spare_ && spare_->Id() == playerId)
+            spare_->Idle();  // nothing to show; mpv's messages are taken in
         return;
+    }
     MovieState& movie = *it->second;
     if (!movie.player->Idle())
         return;
@@ -821,8 +855,8 @@ RealEngine::MovieStats RealEngine::Stats(Movie movie) const
     stats.hasPlayer = true;
     stats.framesRendered = state->player->FramesRendered();
     stats.framesPainted = state->framesPainted;
-    stats.framesDropped = state->player->IntProperty("frame-drop-count");
-    stats.decoderFramesDropped = state->player->IntProperty("decoder-frame-drop-count");
+    stats.framesDropped = state->player->FramesDropped();
+    stats.decoderFramesDropped = state->player->DecoderFramesDropped();
     stats.firstPaint = state->firstPaint;
     stats.volume = state->player->Volume();
     stats.paused = state->player->Paused();

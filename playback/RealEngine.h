@@ -113,7 +113,11 @@ private:
     ControllerState* FindController(MovieController controller) const;
     PictureState* FindPicture(PicHandle picture) const;
     std::uintptr_t NextHandle() { return nextHandle_++; }
-    void OnWake(std::uintptr_t movie);
+    void OnWake(std::uint64_t playerId);
+    std::unique_ptr<MpvPlayer> MakePlayer();
+    /// The spare instance if there is one, else a new one.
+    std::unique_ptr<MpvPlayer> TakePlayer();
+    void MakeSpare();
     /// Render size, surface and repaint after a change of a movie's box, frame or port.
     void MovieChanged(MovieState& movie, bool frameChanged);
     void UpdateSurface(std::uintptr_t port);
@@ -126,6 +130,9 @@ private:
     std::unique_ptr<QObject> notifier_;  // lives on the user-interface thread; queued work runs there
     bool audio_ = false;
     std::map<std::int16_t, std::string> filePaths_;
+    // An instance made ahead, so that opening a movie does not wait for mpv to start.
+    std::unique_ptr<MpvPlayer> spare_;
+    std::uint64_t nextPlayerId_ = 1;
     std::map<std::uintptr_t, std::unique_ptr<MovieState>> movies_;
     std::map<std::uintptr_t, std::unique_ptr<PortState>> ports_;
     std::map<std::uintptr_t, std::unique_ptr<ControllerState>> controllers_;

@@ -23,6 +23,9 @@ void mpv_terminate_destroy(mpv_handle* ctx) { (void)ctx; }
 int mpv_set_option_string(mpv_handle* ctx, const char* name, const char* data) { (void)ctx; (void)name; (void)data; return 0; }
 int mpv_set_property(mpv_handle* ctx, const char* name, mpv_format format, void* data) { (void)ctx; (void)name; (void)format; (void)data; return MPV_ERROR_UNINITIALIZED; }
 int mpv_set_property_string(mpv_handle* ctx, const char* name, const char* data) { (void)ctx; (void)name; (void)data; return MPV_ERROR_UNINITIALIZED; }
+int mpv_set_property_async(mpv_handle* ctx, uint64_t reply, const char* name, mpv_format format, void* data) { (void)ctx; (void)reply; (void)name; (void)format; (void)data; return MPV_ERROR_UNINITIALIZED; }
+int mpv_get_property_async(mpv_handle* ctx, uint64_t reply, const char* name, mpv_format format) { (void)ctx; (void)reply; (void)name; (void)format; return MPV_ERROR_UNINITIALIZED; }
+int mpv_observe_property(mpv_handle* ctx, uint64_t reply, const char* name, mpv_format format) { (void)ctx; (void)reply; (void)name; (void)format; return 0; }
 int mpv_get_property(mpv_handle* ctx, const char* name, mpv_format format, void* data) { (void)ctx; (void)name; (void)format; (void)data; return MPV_ERROR_UNINITIALIZED; }
 int mpv_command(mpv_handle* ctx, const char** args) { (void)ctx; (void)args; return MPV_ERROR_UNINITIALIZED; }
 int mpv_command_async(mpv_handle* ctx, uint64_t reply, const char** args) { (void)ctx; (void)reply; (void)args; return MPV_ERROR_UNINITIALIZED; }
