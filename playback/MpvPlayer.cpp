@@ -110,6 +110,9 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         {"input-vo-keyboard", "no"},
         {"audio-fallback-to-null", "yes"},
         {"audio-client-name", "vindrel"},
+        // Frames are handed over at their display time; rendering never waits for it, so the
+        // interface thread that renders is never put to sleep by mpv.
+        {"video-timing-offset", "0"},
     };
     for (const auto& option : kOptions) {
         // Options this build of mpv does not know are left out; none of them is essential.
@@ -353,7 +356,9 @@ bool MpvPlayer::Render()
         // Nothing to draw into; still let mpv know the frame was taken, so that playback goes on.
         int size[2] = {8, 8};
         std::size_t stride = 32;
+        int noWaiting = 0;
         mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noWaiting},
             {MPV_RENDER_PARAM_SW_SIZE, size},
             {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
             {MPV_RENDER_PARAM_SW_STRIDE, &stride},
@@ -373,7 +378,9 @@ bool MpvPlayer::Render()
     }
     int size[2] = {renderWidth_, renderHeight_};
     std::size_t strideParam = stride;
+    int noWaiting = 0;
     mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noWaiting},
         {MPV_RENDER_PARAM_SW_SIZE, size},
         {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
         {MPV_RENDER_PARAM_SW_STRIDE, &strideParam},
