@@ -104,8 +104,12 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         {"sub-auto", "no"},
         {"audio-file-auto", "no"},
         {"osd-level", "0"},
-        {"load-scripts", "no"},
+        {"load-scripts", "no"},  // no scripts of the user's, and none of mpv's own
+        {"osc", "no"},
         {"ytdl", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
         {"audio-fallback-to-null", "yes"},

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
@@ -49,10 +51,10 @@ double SelfCpu()
 
 void RunEvents(int ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // A real event loop that sleeps while nothing happens, as the player's does.
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 struct NoOwner : VideoViewOwner {
