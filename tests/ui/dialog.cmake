@@ -1,0 +1,34 @@
+# Tests of the player window on a real display: the real media engine and browser.
+if(NOT TARGET vindrel_dialog OR NOT TARGET Qt6::Test)
+  return()
+endif()
+
+add_executable(vindrel_dialog_tests
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogHarness.h
+  ${CMAKE_CURRENT_LIST_DIR}/DialogStartTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ChromeTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenshotTest.cpp
+)
+target_link_libraries(vindrel_dialog_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
+target_compile_definitions(vindrel_dialog_tests PRIVATE
+  VINDREL_SCREENSHOT_DIR="${PROJECT_BINARY_DIR}/screenshots")
+gtest_discover_tests(vindrel_dialog_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
+
+# The single-instance mark on X servers of the tests' own, and the real program started twice.
+if(TARGET vindrel_shell)
+  get_target_property(shell_definitions vindrel_shell INTERFACE_COMPILE_DEFINITIONS)
+endif()
+if(TARGET vindrel_shell AND "VINDREL_HAVE_XCB=1" IN_LIST shell_definitions)
+  add_executable(vindrel_single_instance_tests
+    ${CMAKE_CURRENT_LIST_DIR}/single_instance_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XvfbServer.h
+    ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp
+  )
+  target_link_libraries(vindrel_single_instance_tests PRIVATE vindrel_shell GTest::gtest)
+  if(TARGET vindrel)
+    target_compile_definitions(vindrel_single_instance_tests PRIVATE VINDREL_BINARY="$<TARGET_FILE:vindrel>")
+    add_dependencies(vindrel_single_instance_tests vindrel)
+  endif()
+  gtest_discover_tests(vindrel_single_instance_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
+endif()
