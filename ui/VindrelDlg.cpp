@@ -283,6 +283,13 @@ void CVindrelDlg::DoDataExchange()
     for (CMyButton* button : buttons_) {
         button->setCursor(Qt::ArrowCursor);
     }
+    // The controls that only show something pass the pointer's moves on to the window, whose
+    // hit test then sets the cursor and takes the hover frames off.
+    for (QWidget* w : std::initializer_list<QWidget*>{&longitudeText, &latitudeText, &coordCaption, &titleBar,
+                                                      &fileNameText, &speedMeter, &timeText, &volumeIcon,
+                                                      &gSensorGraph}) {
+        w->setMouseTracking(true);
+    }
 
     // The unit is read when a speed is shown; a change of selection does nothing by itself.
     progressSlider.setControlId(kProgressSliderId);
@@ -334,6 +341,7 @@ bool CVindrelDlg::OnInitDialog()
         videoView->setObjectName(QString::number(kVideoViewId));
         videoView->setProperty("controlId", kVideoViewId);
         controlsById_[kVideoViewId] = videoView.get();
+        videoView->setMouseTracking(true);
         videoView->show();
     }
 
@@ -567,6 +575,9 @@ bool CVindrelDlg::event(QEvent* e)
             DragTo(global);
             return true;
         }
+        if (!OnOwnSurface(mouse->position().toPoint())) {
+            return QDialog::event(e);  // a control's own move, passed on by it
+        }
         const int hit = OnNcHitTest(global);
         switch (CursorForHit(hit)) {
         case ChromeCursor::SizeHorizontal: setCursor(Qt::SizeHorCursor); break;
@@ -579,7 +590,7 @@ bool CVindrelDlg::event(QEvent* e)
     }
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(e);
-        if (mouse->button() == Qt::LeftButton) {
+        if (mouse->button() == Qt::LeftButton && OnOwnSurface(mouse->position().toPoint())) {
             const QPoint global = mouse->globalPosition().toPoint();
             const int hit = OnNcHitTest(global);
             if (hit != HTCLIENT) {
@@ -599,7 +610,8 @@ bool CVindrelDlg::event(QEvent* e)
         auto* mouse = static_cast<QMouseEvent*>(e);
         // Only a double click in the client area counts: on the video, or anywhere on the
         // window's own surface while it is maximised or in full screen.
-        if (mouse->button() == Qt::LeftButton && OnNcHitTest(mouse->globalPosition().toPoint()) == HTCLIENT) {
+        if (mouse->button() == Qt::LeftButton && OnOwnSurface(mouse->position().toPoint()) &&
+            OnNcHitTest(mouse->globalPosition().toPoint()) == HTCLIENT) {
             OnLButtonDblClk();
         }
         return true;
@@ -644,6 +656,18 @@ bool CVindrelDlg::event(QEvent* e)
     default:
         return QDialog::event(e);
     }
+}
+
+bool CVindrelDlg::OnOwnSurface(const QPoint& pos) const
+{
+    // The window's background, and the controls that only show something (pictures, texts, the
+    // meter, the video) let the pointer through to the window; buttons, lists, sliders, the
+    // combo box and the map view keep it to themselves.
+    const QWidget* child = childAt(pos);
+    if (!child) {
+        return true;
+    }
+    return qobject_cast<const QLabel*>(child) != nullptr || child == &speedMeter;
 }
 
 bool CVindrelDlg::eventFilter(QObject* watched, QEvent* e)

@@ -301,6 +301,9 @@ private:
     /// brings no size change to clear it again.
     void MoveWindowSuspended(const QRect& rect);
     WinRect WindowRect() const;
+    /// True when the pointer at pos (dialog coordinates) is over the window's own surface or a
+    /// control that lets the pointer through to it.
+    bool OnOwnSurface(const QPoint& pos) const;
     /// A move or resize the window does by itself where the window system offers none.
     void DragTo(const QPoint& globalPos);
     void EndDrag();

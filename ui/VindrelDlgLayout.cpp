@@ -8,6 +8,7 @@
 #include "ui/ControlIds.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QMenu>
 #include <QPainter>
 #include <QShortcut>
@@ -76,7 +77,12 @@ void CVindrelDlg::MoveControls(const ControlLayout& layout, bool heightOnly)
         if (!w) {
             continue;
         }
-        w->setGeometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
+        int height = place.rect.height;
+        if (place.id == kUnitComboId) {
+            // The combo box's place is given with its list dropped down; closed it is one line.
+            height = std::min(height, unitCombo.sizeHint().height());
+        }
+        w->setGeometry(place.rect.x, place.rect.y, place.rect.width, height);
         if (place.id == kProgressSliderId) {
             progressSlider.SetChannelBitmaps(place.rect.width, kBmpProgressChannel, kBmpProgressActiveChannel);
         }
