@@ -168,8 +168,10 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
                                     std::int16_t(std::min(player->VideoWidth(), 32767))};
             state->player = std::move(player);
         }
-        // The next movie finds an instance ready; it is made once this one is under way.
-        QTimer::singleShot(kSpareDelayMs, notifier_.get(), [this] { MakeSpare(); });
+        // The next movie finds an instance ready; it is made once this one is under way (in a
+        // program with an event loop: the command line opens one movie and ends).
+        if (QCoreApplication::instance())
+            QTimer::singleShot(kSpareDelayMs, notifier_.get(), [this] { MakeSpare(); });
     }
     MovieState& added = *state;
     movies_[added.handle] = std::move(state);
