@@ -275,19 +275,23 @@ OSErr RealEngine::EnterMovies()
     return spare_ ? noErr : kEngineNotStarted;
 }
 
+std::function<void()> RealEngine::WakeFor(std::uint64_t playerId)
+{
+    QObject* notifier = notifier_.get();  // outlives every player
+    return [this, notifier, playerId] {
+        // On one of mpv's threads: only queue the work.
+        if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(notifier, [this, playerId] { OnWake(playerId); }, Qt::QueuedConnection);
+    };
+}
+
 std::unique_ptr<MpvPlayer> RealEngine::MakePlayer()
 {
     if (!library_)
         return nullptr;
     const std::uint64_t id = nextPlayerId_++;
-    QPointer<QObject> notifier(notifier_.get());
-    auto wake = [this, notifier, id] {
-        // On one of mpv's threads: only queue the work.
-        if (notifier && QCoreApplication::instance())
-            QMetaObject::invokeMethod(notifier.data(), [this, id] { OnWake(id); }, Qt::QueuedConnection);
-    };
     std::string why;
-    auto player = MpvPlayer::Create(library_, audio_, wake, &why);
+    auto player = MpvPlayer::Create(library_, audio_, WakeFor(id), &why);
     if (player)
         player->SetId(id);
     return player;
@@ -295,6 +299,7 @@ std::unique_ptr<MpvPlayer> RealEngine::MakePlayer()
 
 std::unique_ptr<MpvPlayer> RealEngine::TakePlayer()
 {
+    CollectSpare();
     if (spare_)
         return std::move(spare_);
     return MakePlayer();
@@ -302,12 +307,35 @@ std::unique_ptr<MpvPlayer> RealEngine::TakePlayer()
 
 void RealEngine::MakeSpare()
 {
+    if (spare_ || spareMaker_.joinable() || !library_)
+        return;
+    // Made on a thread of its own: starting mpv takes tens of milliseconds that the playing
+    // movie's frames must not wait for.
+    const std::uint64_t id = nextPlayerId_++;
+    spareMaker_ = std::thread([this, id, wake = WakeFor(id), library = library_, audio = audio_] {
+        std::string why;
+        auto player = MpvPlayer::Create(library, audio, wake, &why);
+        if (player)
+            player->SetId(id);
+        madeSpare_ = std::move(player);  // read only after the thread was joined
+        if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(notifier_.get(), [this] { CollectSpare(); }, Qt::QueuedConnection);
+    });
+}
+
+void RealEngine::CollectSpare()
+{
+    if (!spareMaker_.joinable())
+        return;
+    spareMaker_.join();
     if (!spare_)
-        spare_ = MakePlayer();
+        spare_ = std::move(madeSpare_);
+    madeSpare_.reset();
 }
 
 void RealEngine::LeaveMovies()
 {
+    CollectSpare();
     spare_.reset();
     controllers_.clear();
     pictures_.clear();

@@ -6,6 +6,8 @@
 #include "playback/MpvLibrary.h"
 
 #include <chrono>
+#include <functional>
+#include <thread>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -114,10 +116,12 @@ private:
     PictureState* FindPicture(PicHandle picture) const;
     std::uintptr_t NextHandle() { return nextHandle_++; }
     void OnWake(std::uint64_t playerId);
+    std::function<void()> WakeFor(std::uint64_t playerId);
     std::unique_ptr<MpvPlayer> MakePlayer();
     /// The spare instance if there is one, else a new one.
     std::unique_ptr<MpvPlayer> TakePlayer();
     void MakeSpare();
+    void CollectSpare();
     /// Render size, surface and repaint after a change of a movie's box, frame or port.
     void MovieChanged(MovieState& movie, bool frameChanged);
     void UpdateSurface(std::uintptr_t port);
@@ -132,6 +136,8 @@ private:
     std::map<std::int16_t, std::string> filePaths_;
     // An instance made ahead, so that opening a movie does not wait for mpv to start.
     std::unique_ptr<MpvPlayer> spare_;
+    std::thread spareMaker_;                 // makes the next spare instance
+    std::unique_ptr<MpvPlayer> madeSpare_;   // its result, taken after joining it
     std::uint64_t nextPlayerId_ = 1;
     std::map<std::uintptr_t, std::unique_ptr<MovieState>> movies_;
     std::map<std::uintptr_t, std::unique_ptr<PortState>> ports_;
