@@ -204,6 +204,10 @@ void RealEngine::DropMovie(std::uintptr_t key)
     std::unique_ptr<MovieState> gone = std::move(it->second);
     movies_.erase(it);
     gone.reset();  // the mpv instance ends here
+    // Pictures drawn over the movies go with the last of them.
+    const bool portEmpty = std::none_of(movies_.begin(), movies_.end(), [port](const auto& m) { return m.second->port == port; });
+    if (PortState* state = FindPort(port); state && portEmpty)
+        state->pictures.clear();
     UpdateSurface(port);
 }
 

@@ -7,6 +7,10 @@
 #include <QPixmap>
 #include <QTimerEvent>
 
+#ifdef VINDREL_HAVE_SKIN
+#include "controls/Skin.h"
+#endif
+
 CVideoView::CVideoView(VideoViewOwner* viewOwner, QWidget* parent)
     : QLabel(parent), owner(viewOwner), movieWrapper(std::make_unique<CQuickTime>())
 {
@@ -34,12 +38,19 @@ void CVideoView::SetMovieTiming(TimeValue duration, TimeScale scale)
 
 void CVideoView::ShowStopPicture(int width, int height)
 {
-    QPixmap picture(QStringLiteral(":/bitmaps/%1.png").arg(kStopBitmap));
-    if (picture.isNull() || width <= 0 || height <= 0) {
-        setPixmap(QPixmap());  // the black background shows
+    if (width <= 0 || height <= 0) {
+        setPixmap(QPixmap());
         return;
     }
-    setPixmap(picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+#ifdef VINDREL_HAVE_SKIN
+    const QImage picture = LoadSkinImage(kStopBitmap, QSize(width, height));
+#else
+    QImage picture(QStringLiteral(":/bitmaps/%1.png").arg(kStopBitmap));
+    if (!picture.isNull())
+        picture = picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+#endif
+    // Without the picture the black background shows.
+    setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
 }
 
 bool CVideoView::VideoActionFilter(MovieController controller, short action, void*, std::intptr_t refCon)

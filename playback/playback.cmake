@@ -19,3 +19,6 @@ endforeach()
 add_library(vindrel_playback STATIC ${vindrel_playback_sources})
 target_include_directories(vindrel_playback PUBLIC ${PROJECT_SOURCE_DIR} ${MPV_INCLUDE_DIR})
 target_link_libraries(vindrel_playback PUBLIC Qt6::Widgets vindrel_engine_core vindrel_bitmap ${CMAKE_DL_LIBS})
+# The stop picture comes from the skin's pictures when they are built.
+target_link_libraries(vindrel_playback PRIVATE $<TARGET_NAME_IF_EXISTS:vindrel_controls_core>)
+target_compile_definitions(vindrel_playback PRIVATE $<$<TARGET_EXISTS:vindrel_controls_core>:VINDREL_HAVE_SKIN=1>)

@@ -155,7 +155,17 @@ int Snapshot(const QString& out, const QString& movie)
     RunEvents(150);
     const QPixmap screen = dialog.screen()->grabWindow(dialog.winId());
     std::printf("screenshot file %s, window saved to %s\n", qPrintable(QFileInfo(shot).fileName()), qPrintable(out));
-    return screen.save(out) ? 0 : 1;
+    if (!screen.save(out))
+        return 1;
+    // Then what Stop leaves: the movie at its end and forgotten, the stop picture shown.
+    EngineMovieToEnd(qt.movie);
+    view->ShowStopPicture(720, 405);
+    qt.movie = nullptr;
+    RunEvents(300);
+    QString stopped = out;
+    stopped.replace(".png", "-stopped.png");
+    std::printf("after Stop saved to %s\n", qPrintable(stopped));
+    return dialog.screen()->grabWindow(dialog.winId()).save(stopped) ? 0 : 1;
 }
 
 QString MakeMovie()
