@@ -175,7 +175,7 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
     }
     MovieState& added = *state;
     movies_[added.handle] = std::move(state);
-    MovieChanged(added, false);
+    MovieChanged(added);
     return noErr;
 }
 
@@ -382,7 +382,7 @@ void RealEngine::DetachWindow(NativeWindow window)
     if (currentPort_ == key)
         currentPort_ = 0;
     for (auto& [handle, movie] : movies_)
-        MovieChanged(*movie, false);
+        MovieChanged(*movie);
 }
 
 Port RealEngine::WindowPort(NativeWindow window)
@@ -501,7 +501,7 @@ Movie RealEngine::NewMovie(long)
     return Handle<Movie>(key);
 }
 
-void RealEngine::MovieChanged(MovieState& movie, bool)
+void RealEngine::MovieChanged(MovieState& movie)
 {
     if (movie.player) {
         PortState* port = FindPort(movie.port);
@@ -590,7 +590,7 @@ void RealEngine::SetMovieBox(Movie movie, const EngineRect& box)
     // The controller keeps its bounds: a box changed behind its back is not a size change of
     // the controller.
     state->box = box;
-    MovieChanged(*state, false);
+    MovieChanged(*state);
 }
 
 TimeValue RealEngine::CurrentTime(MovieState& movie)
@@ -637,7 +637,7 @@ MovieController RealEngine::NewController(Movie movie, const EngineRect& bounds,
     controllers_[key] = std::move(controller);
     state->controller = key;
     state->box = bounds;
-    MovieChanged(*state, false);
+    MovieChanged(*state);
     return Handle<MovieController>(key);
 }
 
@@ -781,10 +781,13 @@ bool RealEngine::ControllerPassEvent(MovieController controller, const EngineEve
     // Every event gives the movie its time: take in what mpv reported and draw a due frame.
     if (movie->player->Idle()) {
         PortState* port = FindPort(movie->port);
-        if (port && port->surface)
+        if (port && port->surface) {
             port->surface->update(ToQRect(movie->box).translated(-port->surface->pos()));
-        else
-            UpdateSurface(movie->port);
+        } else if (QCoreApplication::instance()) {
+            // The surface is made outside the window's message, which may be its painting.
+            const std::uintptr_t portKey = movie->port;
+            QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
+        }
     }
     return false;
 }

@@ -123,7 +123,7 @@ private:
     void MakeSpare();
     void CollectSpare();
     /// Render size, surface and repaint after a change of a movie's box, frame or port.
-    void MovieChanged(MovieState& movie, bool frameChanged);
+    void MovieChanged(MovieState& movie);
     void UpdateSurface(std::uintptr_t port);
     void DropMovie(std::uintptr_t movie);
     void ExpirePictures(std::uintptr_t port);
