@@ -38,6 +38,8 @@ struct DialogHarness {
     std::unique_ptr<CVindrelDlg> dlg;
     QString folderAnswer;  ///< what the folder browser returns
     int pageWrites = 0;
+    QString pageFailure;   ///< the message of a failed page write
+    int pageFailureStatus = -1;
 
     explicit DialogHarness(const QStringList& commandLine = {})
     {
@@ -45,7 +47,10 @@ struct DialogHarness {
         services.startMediaEngine = [this] { return StartMediaEngine(engineUi); };
         services.writeMapPages = [this](const AppFolders& folders) {
             ++pageWrites;
-            return WriteMapPages(folders, [](const QString&, int) {});
+            return WriteMapPages(folders, [this](const QString& message, int status) {
+                pageFailure = message;
+                pageFailureStatus = status;
+            });
         };
         services.browseForFolder = [this](QWidget*) { return folderAnswer; };
         services.commandLine = commandLine;

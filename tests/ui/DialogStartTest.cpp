@@ -267,22 +267,37 @@ TEST(DialogStart, MediaEngineStartsAtStepSevenBeforeTheVideoView)
     EXPECT_NE(dlg.ControlById(kVideoViewId), nullptr);
 }
 
-TEST(DialogStart, AFailedEngineOrPageStartEndsTheInitialisation)
+TEST(DialogStart, AMissingMediaEngineEndsTheInitialisation)
 {
+    if (EngineStartCount() > 0) {
+        GTEST_SKIP() << "the engine already runs in this process (run this test on its own)";
+    }
     {
+        // The engine library cannot be found: the install question, then the end with status 1.
         DialogHarness h;
-        h.services.startMediaEngine = [] { return false; };
+        h.services.startMediaEngine = [&h] { return StartMediaEngine(h.engineUi, "libvindrel-no-such-engine.so.9"); };
         CVindrelDlg& dlg = h.Start();
+        EXPECT_EQ(h.engineUi.endStatus, 1);
+        EXPECT_EQ(h.engineUi.messages, QStringList{QStringLiteral("Please Install Quicktime First!\nInstall now!")});
         EXPECT_FALSE(dlg.Initialized());
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(dlg.ControlById(kVideoViewId), nullptr);
         EXPECT_EQ(h.pageWrites, 0);
         EXPECT_EQ(dlg.DoModal(), -1);
     }
+}
+
+TEST(DialogStart, AFailedPageFileEndsTheInitialisation)
+{
     {
+        // The URL folder cannot be made (a file is in its way): "Release Url Fail!", status 1.
         DialogHarness h;
-        h.services.writeMapPages = [](const AppFolders&) { return false; };
+        QFile blocker(h.dir.filePath(QStringLiteral("URL")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         CVindrelDlg& dlg = h.Start();
+        EXPECT_EQ(h.pageFailure, QStringLiteral("Release Url Fail!"));
+        EXPECT_EQ(h.pageFailureStatus, 1);
         EXPECT_FALSE(dlg.Initialized());
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_TRUE(dlg.currentPageUrl.isEmpty());  // no navigation
