@@ -1,24 +1,51 @@
 #include "app/CommandLine.h"
-#include "app/VindrelApp.h"
 
 #include <QStringList>
 #include <QTextStream>
 
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+// The player window lives in a module beside the executable, so the command-line options start
+// without loading the browser engine (it triples the start-up time of a one-shot command).
+const char* const kPlayerModule = "libvindrel_player.so";
+using PlayerMain = int (*)(int, char**);
+
+std::string PlayerModulePath(const char* argv0)
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        exe = std::filesystem::absolute(argv0, ec);
+    return (exe.parent_path() / kPlayerModule).string();
+}
+}  // namespace
+
 int main(int argc, char* argv[])
 {
+    QTextStream err(stderr);
     // Options are handled before any window or display is needed.
     {
         QStringList args;
         for (int i = 0; i < argc; ++i)
             args << QString::fromLocal8Bit(argv[i]);
         QTextStream out(stdout);
-        QTextStream err(stderr);
         if (std::optional<int> status = RunCommandLineOption(args, out, err))
             return *status;
     }
 
-    CVindrelApp::PrepareEnvironment();
-    CVindrelApp app(argc, argv);
-    app.InitInstance();
-    return 0;
+    const std::string module = PlayerModulePath(argv[0]);
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto playerMain = handle ? reinterpret_cast<PlayerMain>(dlsym(handle, "VindrelPlayerMain")) : nullptr;
+    if (!playerMain) {
+        err << "vindrel: the player window cannot be loaded (" << QString::fromLocal8Bit(dlerror())
+            << "); the options still work, see --help" << Qt::endl;
+        return 1;
+    }
+    // The module stays loaded until the process ends: Qt's and the browser's exit handlers live in it.
+    return playerMain(argc, argv);
 }
