@@ -13,18 +13,6 @@ struct BoxReaderEngine::MovieEntry {
 
 namespace {
 
-template <class Handle>
-std::uintptr_t Key(Handle h)
-{
-    return reinterpret_cast<std::uintptr_t>(h);
-}
-
-template <class Handle>
-Handle FromKey(std::uintptr_t key)
-{
-    return reinterpret_cast<Handle>(key);
-}
-
 OSErr OpenErrorCode(BoxStatus status)
 {
     switch (status) {
@@ -70,7 +58,7 @@ BoxReaderEngine::MovieEntry* BoxReaderEngine::FindMovie(Movie movie) const
 {
     if (!movie)
         return nullptr;
-    auto it = movies_.find(Key(movie));
+    auto it = movies_.find(HandleKey(movie));
     return it == movies_.end() ? nullptr : it->second.get();
 }
 
@@ -79,7 +67,7 @@ const BoxTrack* BoxReaderEngine::FindTrack(const std::unordered_map<std::uintptr
 {
     if (!handle)
         return nullptr;
-    auto it = table.find(Key(handle));
+    auto it = table.find(HandleKey(handle));
     if (it == table.end())
         return nullptr;
     auto m = movies_.find(it->second.movie);
@@ -176,7 +164,7 @@ OSErr BoxReaderEngine::AddMovie(Movie* movie, const FileEntry& file)
         media_[media] = TrackRef{key, i};
     }
     movies_[key] = std::move(entry);
-    *movie = FromKey<Movie>(key);
+    *movie = HandleFromKey<Movie>(key);
     return noErr;
 }
 
@@ -195,7 +183,7 @@ void BoxReaderEngine::DisposeMovie(Movie movie)
         tracks_.erase(h);
     for (std::uintptr_t h : entry->mediaHandles)
         media_.erase(h);
-    movies_.erase(Key(movie));
+    movies_.erase(HandleKey(movie));
 }
 
 TimeScale BoxReaderEngine::MovieTimeScale(Movie movie)
@@ -225,7 +213,7 @@ Track BoxReaderEngine::TrackAt(Movie movie, long index)
     const MovieEntry* entry = FindMovie(movie);
     if (!entry || index < 1 || static_cast<unsigned long>(index) > entry->trackHandles.size())
         return nullptr;
-    return FromKey<Track>(entry->trackHandles[static_cast<std::size_t>(index - 1)]);
+    return HandleFromKey<Track>(entry->trackHandles[static_cast<std::size_t>(index - 1)]);
 }
 
 Media BoxReaderEngine::TrackMedia(Track track)
@@ -233,7 +221,7 @@ Media BoxReaderEngine::TrackMedia(Track track)
     const MovieEntry* entry = nullptr;
     if (!track || !FindTrack(tracks_, track, &entry))
         return nullptr;
-    return FromKey<Media>(entry->mediaHandles[tracks_.at(Key(track)).index]);
+    return HandleFromKey<Media>(entry->mediaHandles[tracks_.at(HandleKey(track)).index]);
 }
 
 OSErr BoxReaderEngine::MediaDataRefKind(Media media, short index, OSType* kind)

@@ -115,6 +115,19 @@ constexpr long kControllerFlagUseWindowPalette = 8;
 using ControllerActionFilterProc = bool (*)(MovieController controller, short action, void* params,
                                             std::intptr_t refCon);
 
+/// A handle as the integer an engine keeps it under, and back. Engines hand out serial numbers
+/// disguised as handles and look every handle up before use, so a stale one is never followed.
+template <typename H>
+std::uintptr_t HandleKey(H handle)
+{
+    return reinterpret_cast<std::uintptr_t>(handle);
+}
+template <typename H>
+H HandleFromKey(std::uintptr_t key)
+{
+    return reinterpret_cast<H>(key);
+}
+
 /// One engine implementation. The dispatcher forwards every Engine* operation to the installed
 /// backend. The default implementations answer like the failure substitute.
 class EngineBackend {

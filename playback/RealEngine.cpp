@@ -24,16 +24,6 @@ constexpr TimeScale kEmptyMovieTimeScale = 600;
 // A spare mpv instance is made this long after a movie was opened, out of the way of its start.
 constexpr int kSpareDelayMs = 1500;
 
-template <typename H>
-std::uintptr_t Key(H handle)
-{
-    return reinterpret_cast<std::uintptr_t>(handle);
-}
-template <typename H>
-H Handle(std::uintptr_t key)
-{
-    return reinterpret_cast<H>(key);
-}
 
 QRect ToQRect(const EngineRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
@@ -155,7 +145,7 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
     if (err != noErr || !movie || !*movie)
         return err;
     auto state = std::make_unique<MovieState>();
-    state->handle = Key(*movie);
+    state->handle = HandleKey(*movie);
     state->fromStructure = true;
     state->port = FindPort(currentPort_) ? currentPort_ : 0;
     // The movie plays through its own mpv instance. When mpv cannot play the file, the movie
@@ -181,7 +171,7 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
 
 void RealEngine::DisposeMovie(Movie movie)
 {
-    const std::uintptr_t key = Key(movie);
+    const std::uintptr_t key = HandleKey(movie);
     auto it = movies_.find(key);
     if (it == movies_.end()) {
         return;
@@ -345,7 +335,7 @@ void RealEngine::LeaveMovies()
     pictures_.clear();
     while (!movies_.empty()) {
         const std::uintptr_t key = movies_.begin()->first;
-        DisposeMovie(Handle<Movie>(key));
+        DisposeMovie(HandleFromKey<Movie>(key));
     }
     for (auto& [key, port] : ports_)
         delete port->surface.data();
@@ -365,7 +355,7 @@ Port RealEngine::AttachWindow(NativeWindow window, long, void*)
     port->window = static_cast<QWidget*>(window);
     const std::uintptr_t key = NextHandle();
     ports_[key] = std::move(port);
-    return Handle<Port>(key);
+    return HandleFromKey<Port>(key);
 }
 
 void RealEngine::DetachWindow(NativeWindow window)
@@ -373,7 +363,7 @@ void RealEngine::DetachWindow(NativeWindow window)
     Port port = WindowPort(window);
     if (!port)
         return;
-    const std::uintptr_t key = Key(port);
+    const std::uintptr_t key = HandleKey(port);
     for (auto& [handle, movie] : movies_)
         if (movie->port == key)
             movie->port = 0;
@@ -391,15 +381,15 @@ Port RealEngine::WindowPort(NativeWindow window)
         return nullptr;
     for (auto& [key, port] : ports_)
         if (port->window && static_cast<void*>(port->window.data()) == window)
-            return Handle<Port>(key);
+            return HandleFromKey<Port>(key);
     return nullptr;
 }
 
-void RealEngine::SetDrawPort(Port port, void*) { currentPort_ = FindPort(Key(port)) ? Key(port) : 0; }
+void RealEngine::SetDrawPort(Port port, void*) { currentPort_ = FindPort(HandleKey(port)) ? HandleKey(port) : 0; }
 
 void RealEngine::SizeWindow(Port port, short width, short height, bool redraw)
 {
-    PortState* state = FindPort(Key(port));
+    PortState* state = FindPort(HandleKey(port));
     if (!state || !state->window || width < 0 || height < 0)
         return;
     state->window->resize(width, height);
@@ -487,7 +477,7 @@ void RealEngine::PaintPort(std::uintptr_t portKey, QPainter& painter, int origin
 
 RealEngine::MovieState* RealEngine::FindMovie(Movie movie) const
 {
-    auto it = movies_.find(Key(movie));
+    auto it = movies_.find(HandleKey(movie));
     return it == movies_.end() ? nullptr : it->second.get();
 }
 
@@ -498,7 +488,7 @@ Movie RealEngine::NewMovie(long)
     state->port = FindPort(currentPort_) ? currentPort_ : 0;
     const std::uintptr_t key = state->handle;
     movies_[key] = std::move(state);
-    return Handle<Movie>(key);
+    return HandleFromKey<Movie>(key);
 }
 
 void RealEngine::MovieChanged(MovieState& movie)
@@ -597,7 +587,7 @@ TimeValue RealEngine::CurrentTime(MovieState& movie)
 {
     if (!movie.player)
         return 0;
-    const Movie handle = Handle<Movie>(movie.handle);
+    const Movie handle = HandleFromKey<Movie>(movie.handle);
     const TimeScale scale = MovieTimeScale(handle);
     const TimeValue duration = MovieDuration(handle);
     if (scale <= 0)
@@ -617,7 +607,7 @@ TimeValue RealEngine::CurrentTime(MovieState& movie)
 
 RealEngine::ControllerState* RealEngine::FindController(MovieController controller) const
 {
-    auto it = controllers_.find(Key(controller));
+    auto it = controllers_.find(HandleKey(controller));
     return it == controllers_.end() ? nullptr : it->second.get();
 }
 
@@ -626,7 +616,7 @@ MovieController RealEngine::NewController(Movie movie, const EngineRect& bounds,
     MovieState* state = FindMovie(movie);
     if (!state)
         return nullptr;
-    if (ControllerState* old = FindController(Handle<MovieController>(state->controller)))
+    if (ControllerState* old = FindController(HandleFromKey<MovieController>(state->controller)))
         old->movie = 0;  // a movie has one controller; the newer one takes it
     auto controller = std::make_unique<ControllerState>();
     controller->movie = state->handle;
@@ -638,15 +628,15 @@ MovieController RealEngine::NewController(Movie movie, const EngineRect& bounds,
     state->controller = key;
     state->box = bounds;
     MovieChanged(*state);
-    return Handle<MovieController>(key);
+    return HandleFromKey<MovieController>(key);
 }
 
 void RealEngine::DisposeController(MovieController controller)
 {
-    auto it = controllers_.find(Key(controller));
+    auto it = controllers_.find(HandleKey(controller));
     if (it == controllers_.end())
         return;
-    if (MovieState* movie = FindMovie(Handle<Movie>(it->second->movie)); movie && movie->controller == it->first)
+    if (MovieState* movie = FindMovie(HandleFromKey<Movie>(it->second->movie)); movie && movie->controller == it->first)
         movie->controller = 0;
     controllers_.erase(it);
 }
@@ -703,7 +693,7 @@ OSErr RealEngine::ControllerShowBar(MovieController controller, bool show)
     // changes the controller's size, which its action filter hears of.
     state->barShown = show;
     EngineRect box = state->bounds;
-    if (MovieState* movie = FindMovie(Handle<Movie>(state->movie)))
+    if (MovieState* movie = FindMovie(HandleFromKey<Movie>(state->movie)))
         box = movie->box;
     const EngineRect bounds = WithBar(box, show);
     if (!(bounds == state->bounds)) {
@@ -775,7 +765,7 @@ bool RealEngine::ControllerPassEvent(MovieController controller, const EngineEve
     ControllerState* state = FindController(controller);
     if (!state)
         return false;
-    MovieState* movie = FindMovie(Handle<Movie>(state->movie));
+    MovieState* movie = FindMovie(HandleFromKey<Movie>(state->movie));
     if (!movie || !movie->player)
         return false;
     // Every event gives the movie its time: take in what mpv reported and draw a due frame.
@@ -795,14 +785,14 @@ bool RealEngine::ControllerPassEvent(MovieController controller, const EngineEve
 TimeValue RealEngine::ControllerCurrentTime(MovieController controller, TimeScale* scale)
 {
     ControllerState* state = FindController(controller);
-    MovieState* movie = state ? FindMovie(Handle<Movie>(state->movie)) : nullptr;
+    MovieState* movie = state ? FindMovie(HandleFromKey<Movie>(state->movie)) : nullptr;
     if (!movie) {
         if (scale)
             *scale = 0;
         return 0;
     }
     if (scale)
-        *scale = MovieTimeScale(Handle<Movie>(movie->handle));
+        *scale = MovieTimeScale(HandleFromKey<Movie>(movie->handle));
     return CurrentTime(*movie);
 }
 
@@ -810,7 +800,7 @@ TimeValue RealEngine::ControllerCurrentTime(MovieController controller, TimeScal
 
 RealEngine::PictureState* RealEngine::FindPicture(PicHandle picture) const
 {
-    auto it = pictures_.find(Key(picture));
+    auto it = pictures_.find(HandleKey(picture));
     return it == pictures_.end() ? nullptr : it->second.get();
 }
 
@@ -839,7 +829,7 @@ PicHandle RealEngine::MoviePicture(Movie movie, TimeValue time)
         return nullptr;
     const std::uintptr_t key = NextHandle();
     pictures_[key] = std::move(picture);
-    return Handle<PicHandle>(key);
+    return HandleFromKey<PicHandle>(key);
 }
 
 void RealEngine::DrawPicture(PicHandle picture, const EngineRect& rect)
@@ -879,7 +869,7 @@ std::vector<std::uint8_t> RealEngine::PictureToDib(PicHandle picture)
     return MakeDib24(state->image.pixels.data(), state->image.width, state->image.height, state->image.stride);
 }
 
-void RealEngine::DisposePicture(PicHandle picture) { pictures_.erase(Key(picture)); }
+void RealEngine::DisposePicture(PicHandle picture) { pictures_.erase(HandleKey(picture)); }
 
 // ---- Measurements --------------------------------------------------------------------------
 
@@ -907,7 +897,7 @@ std::size_t RealEngine::PlayerCount() const
 
 bool RealEngine::SurfaceGeometry(Port port, int* x, int* y, int* width, int* height) const
 {
-    PortState* state = FindPort(Key(port));
+    PortState* state = FindPort(HandleKey(port));
     if (!state || !state->surface || !state->surface->isVisible())
         return false;
     const QRect g = state->surface->geometry();

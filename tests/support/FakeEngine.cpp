@@ -8,16 +8,6 @@
 #include <sstream>
 
 namespace {
-template <typename H>
-std::uintptr_t Key(H handle)
-{
-    return reinterpret_cast<std::uintptr_t>(handle);
-}
-template <typename H>
-H Handle(std::uintptr_t key)
-{
-    return reinterpret_cast<H>(key);
-}
 template <typename... A>
 std::string Line(const char* name, A... args)
 {
@@ -93,26 +83,26 @@ std::pair<int, int> FakeEngine::WindowSize(NativeWindow window) const
     return it == windowSizes_.end() ? std::pair<int, int>{-1, -1} : it->second;
 }
 
-Port FakeEngine::CurrentPort() const { return Handle<Port>(currentPort_); }
+Port FakeEngine::CurrentPort() const { return HandleFromKey<Port>(currentPort_); }
 
 FakeEngine::FakeMovie* FakeEngine::FindMovie(Movie movie)
 {
-    auto it = movies_.find(Key(movie));
+    auto it = movies_.find(HandleKey(movie));
     return it == movies_.end() ? nullptr : &it->second;
 }
 const FakeEngine::FakeMovie* FakeEngine::FindMovie(Movie movie) const
 {
-    auto it = movies_.find(Key(movie));
+    auto it = movies_.find(HandleKey(movie));
     return it == movies_.end() ? nullptr : &it->second;
 }
 FakeEngine::FakeController* FakeEngine::FindController(MovieController controller)
 {
-    auto it = controllers_.find(Key(controller));
+    auto it = controllers_.find(HandleKey(controller));
     return it == controllers_.end() ? nullptr : &it->second;
 }
 const FakeEngine::TrackRef* FakeEngine::FindMedia(Media media) const
 {
-    auto it = tracks_.find(Key(media));
+    auto it = tracks_.find(HandleKey(media));
     return it == tracks_.end() ? nullptr : &it->second;
 }
 
@@ -163,7 +153,7 @@ OSErr FakeEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
         tracks_[media] = TrackRef{key, i + 1};
     }
     movies_[key] = std::move(m);
-    *movie = Handle<Movie>(key);
+    *movie = HandleFromKey<Movie>(key);
     return noErr;
 }
 
@@ -175,8 +165,8 @@ OSErr FakeEngine::CloseMovieFile(std::int16_t fileRef)
 
 void FakeEngine::DisposeMovie(Movie movie)
 {
-    Record(Line("DisposeMovie", Key(movie)));
-    auto it = movies_.find(Key(movie));
+    Record(Line("DisposeMovie", HandleKey(movie)));
+    auto it = movies_.find(HandleKey(movie));
     if (it == movies_.end())
         return;
     std::erase_if(tracks_, [&](const auto& t) { return t.second.movie == it->first; });
@@ -188,21 +178,21 @@ void FakeEngine::DisposeMovie(Movie movie)
 
 TimeScale FakeEngine::MovieTimeScale(Movie movie)
 {
-    Record(Line("MovieTimeScale", Key(movie)));
+    Record(Line("MovieTimeScale", HandleKey(movie)));
     const FakeMovie* m = FindMovie(movie);
     return m ? m->script.timeScale : 0;
 }
 
 TimeValue FakeEngine::MovieDuration(Movie movie)
 {
-    Record(Line("MovieDuration", Key(movie)));
+    Record(Line("MovieDuration", HandleKey(movie)));
     const FakeMovie* m = FindMovie(movie);
     return m ? m->script.duration : 0;
 }
 
 long FakeEngine::TrackCount(Movie movie)
 {
-    Record(Line("TrackCount", Key(movie)));
+    Record(Line("TrackCount", HandleKey(movie)));
     const FakeMovie* m = FindMovie(movie);
     if (!m)
         return 0;
@@ -211,23 +201,23 @@ long FakeEngine::TrackCount(Movie movie)
 
 Track FakeEngine::TrackAt(Movie movie, long index)
 {
-    Record(Line("TrackAt", Key(movie), index));
+    Record(Line("TrackAt", HandleKey(movie), index));
     const FakeMovie* m = FindMovie(movie);
     if (!m || index < 1 || index > TrackCount(movie))
         return nullptr;
-    return Handle<Track>(m->tracks[index - 1]);
+    return HandleFromKey<Track>(m->tracks[index - 1]);
 }
 
 Media FakeEngine::TrackMedia(Track track)
 {
-    Record(Line("TrackMedia", Key(track)));
+    Record(Line("TrackMedia", HandleKey(track)));
     // The media handle was made right after its track's.
-    return tracks_.count(Key(track)) && tracks_.count(Key(track) + 1) ? Handle<Media>(Key(track) + 1) : nullptr;
+    return tracks_.count(HandleKey(track)) && tracks_.count(HandleKey(track) + 1) ? HandleFromKey<Media>(HandleKey(track) + 1) : nullptr;
 }
 
 OSErr FakeEngine::MediaDataRefKind(Media media, short index, OSType* kind)
 {
-    Record(Line("MediaDataRefKind", Key(media), index));
+    Record(Line("MediaDataRefKind", HandleKey(media), index));
     if (kind)
         *kind = 0;
     if (!FindMedia(media))
@@ -241,7 +231,7 @@ OSErr FakeEngine::MediaDataRefKind(Media media, short index, OSType* kind)
 
 TimeScale FakeEngine::MediaTimeScale(Media media)
 {
-    Record(Line("MediaTimeScale", Key(media)));
+    Record(Line("MediaTimeScale", HandleKey(media)));
     const TrackRef* ref = FindMedia(media);
     if (!ref)
         return 0;
@@ -251,7 +241,7 @@ TimeScale FakeEngine::MediaTimeScale(Media media)
 
 long FakeEngine::MediaSampleCount(Media media)
 {
-    Record(Line("MediaSampleCount", Key(media)));
+    Record(Line("MediaSampleCount", HandleKey(media)));
     const TrackRef* ref = FindMedia(media);
     if (!ref || ref->index != 3)
         return 0;
@@ -260,7 +250,7 @@ long FakeEngine::MediaSampleCount(Media media)
 
 OSErr FakeEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 mediaTime)
 {
-    Record(Line("ReadMediaSample", Key(media), mediaTime));
+    Record(Line("ReadMediaSample", HandleKey(media), mediaTime));
     if (byteCount)
         *byteCount = 0;
     const TrackRef* ref = FindMedia(media);
@@ -312,10 +302,10 @@ Port FakeEngine::AttachWindow(NativeWindow window, long flags, void*)
         return nullptr;
     for (auto& [key, w] : ports_)
         if (w == window)
-            return Handle<Port>(key);
+            return HandleFromKey<Port>(key);
     const std::uintptr_t key = NextHandle();
     ports_[key] = window;
-    return Handle<Port>(key);
+    return HandleFromKey<Port>(key);
 }
 
 void FakeEngine::DetachWindow(NativeWindow window)
@@ -331,14 +321,14 @@ Port FakeEngine::WindowPort(NativeWindow window)
     Record(Line("WindowPort", window));
     for (auto& [key, w] : ports_)
         if (w == window && window)
-            return Handle<Port>(key);
+            return HandleFromKey<Port>(key);
     return nullptr;
 }
 
 void FakeEngine::SetDrawPort(Port port, void*)
 {
-    Record(Line("SetDrawPort", Key(port)));
-    currentPort_ = ports_.count(Key(port)) ? Key(port) : 0;
+    Record(Line("SetDrawPort", HandleKey(port)));
+    currentPort_ = ports_.count(HandleKey(port)) ? HandleKey(port) : 0;
 }
 
 Movie FakeEngine::NewMovie(long flags)
@@ -349,13 +339,13 @@ Movie FakeEngine::NewMovie(long flags)
     m.box = EngineRect{};
     const std::uintptr_t key = NextHandle();
     movies_[key] = std::move(m);
-    return Handle<Movie>(key);
+    return HandleFromKey<Movie>(key);
 }
 
 void FakeEngine::DisposeController(MovieController controller)
 {
-    Record(Line("DisposeController", Key(controller)));
-    auto it = controllers_.find(Key(controller));
+    Record(Line("DisposeController", HandleKey(controller)));
+    auto it = controllers_.find(HandleKey(controller));
     if (it == controllers_.end())
         return;
     if (auto m = movies_.find(it->second.movie); m != movies_.end() && m->second.controller == it->first)
@@ -365,21 +355,21 @@ void FakeEngine::DisposeController(MovieController controller)
 
 void FakeEngine::PlayMovie(Movie movie)
 {
-    Record(Line("PlayMovie", Key(movie)));
+    Record(Line("PlayMovie", HandleKey(movie)));
     if (FakeMovie* m = FindMovie(movie))
         m->playing = true;
 }
 
 void FakeEngine::HaltMovie(Movie movie)
 {
-    Record(Line("HaltMovie", Key(movie)));
+    Record(Line("HaltMovie", HandleKey(movie)));
     if (FakeMovie* m = FindMovie(movie))
         m->playing = false;
 }
 
 void FakeEngine::MovieToEnd(Movie movie)
 {
-    Record(Line("MovieToEnd", Key(movie)));
+    Record(Line("MovieToEnd", HandleKey(movie)));
     if (FakeMovie* m = FindMovie(movie)) {
         m->playing = false;
         m->seconds = m->script.timeScale > 0 ? double(m->script.duration) / m->script.timeScale : 0;
@@ -388,7 +378,7 @@ void FakeEngine::MovieToEnd(Movie movie)
 
 void FakeEngine::SetMovieTime(Movie movie, TimeValue time)
 {
-    Record(Line("SetMovieTime", Key(movie), time));
+    Record(Line("SetMovieTime", HandleKey(movie), time));
     FakeMovie* m = FindMovie(movie);
     if (!m || m->script.timeScale <= 0)
         return;
@@ -398,14 +388,14 @@ void FakeEngine::SetMovieTime(Movie movie, TimeValue time)
 
 void FakeEngine::SetMovieVolume(Movie movie, std::int16_t volume)
 {
-    Record(Line("SetMovieVolume", Key(movie), volume));
+    Record(Line("SetMovieVolume", HandleKey(movie), volume));
     if (FakeMovie* m = FindMovie(movie))
         m->volume = volume;
 }
 
 void FakeEngine::GetMovieBox(Movie movie, EngineRect* box)
 {
-    Record(Line("GetMovieBox", Key(movie)));
+    Record(Line("GetMovieBox", HandleKey(movie)));
     if (!box)
         return;
     const FakeMovie* m = FindMovie(movie);
@@ -414,39 +404,39 @@ void FakeEngine::GetMovieBox(Movie movie, EngineRect* box)
 
 void FakeEngine::SetMovieBox(Movie movie, const EngineRect& box)
 {
-    Record(Line("SetMovieBox", Key(movie), RectText(box)));
+    Record(Line("SetMovieBox", HandleKey(movie), RectText(box)));
     if (FakeMovie* m = FindMovie(movie))
         m->box = box;
 }
 
 void FakeEngine::SizeWindow(Port port, short width, short height, bool redraw)
 {
-    Record(Line("SizeWindow", Key(port), width, height, int(redraw)));
-    auto it = ports_.find(Key(port));
+    Record(Line("SizeWindow", HandleKey(port), width, height, int(redraw)));
+    auto it = ports_.find(HandleKey(port));
     if (it != ports_.end())
         windowSizes_[it->second] = {width, height};
 }
 
 MovieController FakeEngine::NewController(Movie movie, const EngineRect& bounds, long flags)
 {
-    Record(Line("NewController", Key(movie), RectText(bounds), flags));
+    Record(Line("NewController", HandleKey(movie), RectText(bounds), flags));
     FakeMovie* m = FindMovie(movie);
     if (!m)
         return nullptr;
     FakeController c;
-    c.movie = Key(movie);
+    c.movie = HandleKey(movie);
     c.bounds = bounds;
     c.bounds.bottom = std::int16_t(c.bounds.bottom + kBarHeight);
     const std::uintptr_t key = NextHandle();
     controllers_[key] = c;
     m->controller = key;
     m->box = bounds;
-    return Handle<MovieController>(key);
+    return HandleFromKey<MovieController>(key);
 }
 
 OSErr FakeEngine::ControllerGetBounds(MovieController controller, EngineRect* bounds)
 {
-    Record(Line("ControllerGetBounds", Key(controller)));
+    Record(Line("ControllerGetBounds", HandleKey(controller)));
     FakeController* c = FindController(controller);
     if (bounds)
         *bounds = c ? c->bounds : EngineRect{};
@@ -455,7 +445,7 @@ OSErr FakeEngine::ControllerGetBounds(MovieController controller, EngineRect* bo
 
 OSErr FakeEngine::ControllerAction(MovieController controller, short action, void* params)
 {
-    Record(Line("ControllerAction", Key(controller), action, reinterpret_cast<std::intptr_t>(params)));
+    Record(Line("ControllerAction", HandleKey(controller), action, reinterpret_cast<std::intptr_t>(params)));
     FakeController* c = FindController(controller);
     if (!c)
         return kEngineParamErr;
@@ -473,7 +463,7 @@ OSErr FakeEngine::ControllerAction(MovieController controller, short action, voi
 
 OSErr FakeEngine::ControllerShowBar(MovieController controller, bool show)
 {
-    Record(Line("ControllerShowBar", Key(controller), int(show)));
+    Record(Line("ControllerShowBar", HandleKey(controller), int(show)));
     FakeController* c = FindController(controller);
     if (!c)
         return kEngineParamErr;
@@ -487,14 +477,14 @@ OSErr FakeEngine::ControllerShowBar(MovieController controller, bool show)
 
 OSErr FakeEngine::ControllerAllowEditing(MovieController controller, bool allow)
 {
-    Record(Line("ControllerAllowEditing", Key(controller), int(allow)));
+    Record(Line("ControllerAllowEditing", HandleKey(controller), int(allow)));
     return FindController(controller) ? noErr : kEngineParamErr;
 }
 
 OSErr FakeEngine::ControllerSetActionFilter(MovieController controller, ControllerActionFilterProc filter,
                                             std::intptr_t refCon)
 {
-    Record(Line("ControllerSetActionFilter", Key(controller), refCon));
+    Record(Line("ControllerSetActionFilter", HandleKey(controller), refCon));
     FakeController* c = FindController(controller);
     if (!c)
         return kEngineParamErr;
@@ -522,15 +512,15 @@ OSErr FakeEngine::TranslateMessage(const EngineNativeMessage& message, EngineEve
 
 bool FakeEngine::ControllerPassEvent(MovieController controller, const EngineEvent& event)
 {
-    Record(Line("ControllerPassEvent", Key(controller), event.message));
+    Record(Line("ControllerPassEvent", HandleKey(controller), event.message));
     return false;
 }
 
 TimeValue FakeEngine::ControllerCurrentTime(MovieController controller, TimeScale* scale)
 {
-    Record(Line("ControllerCurrentTime", Key(controller)));
+    Record(Line("ControllerCurrentTime", HandleKey(controller)));
     FakeController* c = FindController(controller);
-    const FakeMovie* m = c ? FindMovie(Handle<Movie>(c->movie)) : nullptr;
+    const FakeMovie* m = c ? FindMovie(HandleFromKey<Movie>(c->movie)) : nullptr;
     if (scale)
         *scale = m ? m->script.timeScale : 0;
     return m ? TimeOf(*m) : 0;
@@ -538,7 +528,7 @@ TimeValue FakeEngine::ControllerCurrentTime(MovieController controller, TimeScal
 
 PicHandle FakeEngine::MoviePicture(Movie movie, TimeValue time)
 {
-    Record(Line("MoviePicture", Key(movie), time));
+    Record(Line("MoviePicture", HandleKey(movie), time));
     const FakeMovie* m = FindMovie(movie);
     if (!m || !m->script.hasPicture || m->script.width <= 0 || m->script.height <= 0)
         return nullptr;
@@ -555,18 +545,18 @@ PicHandle FakeEngine::MoviePicture(Movie movie, TimeValue time)
     }
     const std::uintptr_t key = NextHandle();
     pictures_[key] = std::move(picture);
-    return Handle<PicHandle>(key);
+    return HandleFromKey<PicHandle>(key);
 }
 
 void FakeEngine::DrawPicture(PicHandle picture, const EngineRect& rect)
 {
-    Record(Line("DrawPicture", Key(picture), RectText(rect), currentPort_));
+    Record(Line("DrawPicture", HandleKey(picture), RectText(rect), currentPort_));
 }
 
 std::vector<std::uint8_t> FakeEngine::PictureToDib(PicHandle picture)
 {
-    Record(Line("PictureToDib", Key(picture)));
-    auto it = pictures_.find(Key(picture));
+    Record(Line("PictureToDib", HandleKey(picture)));
+    auto it = pictures_.find(HandleKey(picture));
     if (it == pictures_.end())
         return {};
     return MakeDib24(it->second.bgrx.data(), it->second.width, it->second.height, std::size_t(it->second.width) * 4);
@@ -574,6 +564,6 @@ std::vector<std::uint8_t> FakeEngine::PictureToDib(PicHandle picture)
 
 void FakeEngine::DisposePicture(PicHandle picture)
 {
-    Record(Line("DisposePicture", Key(picture)));
-    pictures_.erase(Key(picture));
+    Record(Line("DisposePicture", HandleKey(picture)));
+    pictures_.erase(HandleKey(picture));
 }
