@@ -57,7 +57,7 @@ using Movie = EngineMovieObject*;
 using Track = EngineTrackObject*;
 using Media = EngineMediaObject*;
 
-/// The engine's file specification: the path of the file, as the engine will open it.
+/// The engine's description of a movie file to open: its path, as the engine will open it.
 struct EngineFileSpec {
     std::string path;  ///< narrow path in the locale's encoding
 };

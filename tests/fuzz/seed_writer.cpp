@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     ok &= WriteFile(dir + "/faststart.mov", WriteMovie(fast));
 
     MovieSpec large = DashCamMovie(records);
-    large.mdatSize = SizeForm::Large;
+    large.mediaDataSize = SizeForm::Large;
     large.lastBoxSize = SizeForm::ToEnd;
     large.tracks[2].times = {{2, 1000}, {1, 0}};
     large.tracks[2].chunkSizes = {2, 1};

@@ -212,7 +212,7 @@ TEST(BoxReader, LayoutsAndBoxSizeForms)
         SCOPED_TRACE(v.name);
         MovieSpec spec = DashCamMovie({TextPayload("A,1;"), TextPayload("V,2;"), TextPayload("A,3;")});
         spec.layout = v.layout;
-        spec.mdatSize = v.mdat;
+        spec.mediaDataSize = v.mdat;
         spec.lastBoxSize = v.last;
         spec.movieHeaderVersion = v.headerVersion;
         for (TrackSpec& t : spec.tracks)
@@ -254,7 +254,7 @@ TEST(BoxReader, MovieBoxAfterHugeMediaDataIsFoundBySkipping)
 {
     TempFolder dir;
     MovieSpec spec = DashCamMovie({TextPayload("A,1;"), TextPayload("A,2;")});
-    spec.mdatGap = 5ULL << 30;  // 5 GiB of media data the reader must skip, not read
+    spec.mediaDataGap = 5ULL << 30;  // 5 GiB of media data the reader must skip, not read
     const WrittenMovie written = WriteMovie(spec);
     const std::string path = dir.Write("huge.mov", written);
     if (std::filesystem::file_size(path) != written.FileSize())

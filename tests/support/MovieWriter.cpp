@@ -349,8 +349,8 @@ WrittenMovie WriteMovie(const MovieSpec& spec)
     ftyp.Type("qt  ").U32(0x20050300).Type("qt  ");
     const Bytes ftypBytes = ftyp.Encode();
 
-    std::uint64_t mdatBody = media.size() + spec.mdatGap;
-    SizeForm mdatForm = spec.mdatSize;
+    std::uint64_t mdatBody = media.size() + spec.mediaDataGap;
+    SizeForm mdatForm = spec.mediaDataSize;
     if (mdatForm == SizeForm::Normal && mdatBody + 8 > 0xFFFFFFFFull)
         mdatForm = SizeForm::Large;
     const bool mdatLast = spec.layout == Layout::MoovFirst;
@@ -394,7 +394,7 @@ WrittenMovie WriteMovie(const MovieSpec& spec)
         out.bytes.insert(out.bytes.end(), media.begin(), media.end());
         out.boxes.push_back(BoxPlace{"mdat", start, size, mdatHeader});
         out.gapOffset = out.bytes.size();
-        out.gapSize = spec.mdatGap;
+        out.gapSize = spec.mediaDataGap;
     };
 
     out.bytes = ftypBytes;

@@ -102,11 +102,11 @@ struct MovieSpec {
     std::uint8_t movieHeaderVersion = 0;
     std::vector<TrackSpec> tracks;
     Layout layout = Layout::MdatFirst;
-    SizeForm mdatSize = SizeForm::Normal;
+    SizeForm mediaDataSize = SizeForm::Normal;
     SizeForm lastBoxSize = SizeForm::Normal;  ///< the size form of the last top-level box
     /// Zero bytes at the end of 'mdat' that are not written out: a file written with WriteFile gets
     /// a hole there (sparse), so a movie box can follow gigabytes of media data cheaply.
-    std::uint64_t mdatGap = 0;
+    std::uint64_t mediaDataGap = 0;
 };
 
 /// Where a box was written.
