@@ -19,9 +19,12 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QNetworkInformation>
+#include <QNetworkInterface>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QThread>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
 
@@ -54,6 +57,34 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 // ---- Services -------------------------------------------------------------------------------
 
+bool IsNetworkAlive()
+{
+    // The platform's own view of reachability where it has one; a local network counts.
+    if (QNetworkInformation::instance() || QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        if (QNetworkInformation* info = QNetworkInformation::instance()) {
+            switch (info->reachability()) {
+            case QNetworkInformation::Reachability::Online:
+            case QNetworkInformation::Reachability::Site:
+            case QNetworkInformation::Reachability::Local:
+                return true;
+            case QNetworkInformation::Reachability::Disconnected:
+                return false;
+            case QNetworkInformation::Reachability::Unknown:
+                break;
+            }
+        }
+    }
+    // Otherwise: any interface but the loopback that is up and running.
+    for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
+        const auto flags = iface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning) &&
+            !flags.testFlag(QNetworkInterface::IsLoopBack)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 DialogServices DialogServices::Defaults()
 {
     DialogServices s;
@@ -66,6 +97,8 @@ DialogServices DialogServices::Defaults()
     s.browseForFolder = [](QWidget* owner) {
         return QFileDialog::getExistingDirectory(owner, QString(), QString(), QFileDialog::ShowDirsOnly);
     };
+    s.isNetworkAlive = IsNetworkAlive;
+    s.waitMs = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
     s.commandLine = QCoreApplication::arguments().mid(1);
     return s;
 }
@@ -401,8 +434,7 @@ bool CVindrelDlg::OnInitDialog()
     }
 
     // 18. The start page.
-    currentPageUrl = PageUrl(QStringLiteral("startup.html"));
-    mapView.NavigateMapView(currentPageUrl);
+    NavigateMapPage(PageUrl(QStringLiteral("startup.html")));
 
     // 19. The coordinate caption in the UI language.
     ShowPicture(coordCaption, CoordCaptionBitmap(language), 430, 38);

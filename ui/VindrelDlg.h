@@ -43,6 +43,10 @@
 
 class QMenu;
 
+/// The network check before the map page is requested: the platform's reachability where it
+/// reports one, else any interface other than the loopback that is up and running.
+bool IsNetworkAlive();
+
 /// What the dialog needs from outside itself. The player uses Defaults(); tests replace parts.
 struct DialogServices {
     /// Starts the media engine (step 7 of the initialisation). False when it failed; the real
@@ -55,6 +59,11 @@ struct DialogServices {
     std::function<bool(const AppFolders&)> writeMapPages;
     /// The folder browser of the folder command; an empty text when cancelled.
     std::function<QString(QWidget* owner)> browseForFolder;
+    /// One network check before the map page is requested: true when the machine is online.
+    /// Not set: the network counts as reachable.
+    std::function<bool()> isNetworkAlive;
+    /// The pause after a failed network check; it blocks the window. Not set: no pause.
+    std::function<void(int milliseconds)> waitMs;
     /// The words of the command line after the program's path.
     QStringList commandLine;
 
@@ -171,6 +180,12 @@ public:
     void OnGSensorMinus();
     /// The full path of a page file in the URL folder.
     QString PageUrl(const QString& fileName) const;
+    /// Shows a status page (file name in the URL folder), or opens the recording at once when
+    /// that page is already shown.
+    void ShowStatusPage(const QString& fileName);
+    /// Sends the map view to a page and makes it currentPageUrl. Once that page has loaded (and
+    /// no later page was asked for), the current recording is opened unless playback is stopped.
+    void NavigateMapPage(const QString& url);
 
 protected:
     /// The message map: one handler per message.
@@ -273,6 +288,9 @@ public:
 
     /// Timer 1, the map-load watchdog: repeats every 3000 ms until stopped.
     QTimer mapLoadTimer;
+    /// The page last navigated to (currentPageUrl) has finished loading. Its first finished load
+    /// opens the current recording; later choices of the same page open at once.
+    bool pageLoaded = false;
 
     /// The recording list with its commands.
     RecordingList& RecordingListModel() { return recordingList; }

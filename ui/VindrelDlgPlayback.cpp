@@ -3,11 +3,17 @@
 
 #include "ui/VindrelDlg.h"
 
+#include "gps/GpsRecord.h"
 #include "gps/RecordingName.h"
 #include "playback/Engine.h"
 #include "playback/QuickTime.h"
 #include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,34 +29,161 @@ QString CVindrelDlg::PageUrl(const QString& fileName) const { return services_.f
 
 // ---- Map state of the current recording -----------------------------------------------------
 
+namespace {
+
+constexpr int kNetworkTries = 3;
+constexpr int kNetworkRetryMs = 800;
+
+bool ValidIndex(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+
+QString TimeText(int seconds, int totalSeconds)
+{
+    return QString::asprintf("%02d:%02d:%02d/%02d:%02d:%02d", seconds / 3600, seconds % 3600 / 60, seconds % 60,
+                             totalSeconds / 3600, totalSeconds % 3600 / 60, totalSeconds % 60);
+}
+
+/// A coordinate label: the hemisphere letter, a colon and the number. West and south numbers
+/// carry a minus sign that the letter already says; it is left out.
+QString CoordinateLabel(QChar letter, const QString& number, QChar negativeLetter)
+{
+    QString text;
+    if (!letter.isNull()) {
+        text += letter;
+    }
+    text += QLatin1Char(':');
+    if (letter == negativeLetter && number.startsWith(QLatin1Char('-'))) {
+        text += QStringView(number).mid(1);
+    } else {
+        text += number;
+    }
+    return text;
+}
+
+}  // namespace
+
 int CVindrelDlg::ShowMapForCurrent()
 {
-    // Without the choice of map or status page, the current recording is opened at once.
-    if (currentRecording < 0 || currentRecording >= static_cast<int>(recordings.size())) {
+    if (!ValidIndex(currentRecording, recordings.size())) {
         return 0;
     }
-    OpenCurrentRecording();
+    const GpsStatus status = recordings[static_cast<std::size_t>(currentRecording)].gpsStatus;
+    if (status == GpsPresent) {
+        if (!networkOk || !mapLoadOk) {
+            ShowStatusPage(QStringLiteral("no_connection.html"));
+            return 0;
+        }
+        for (int attempt = 0; attempt < kNetworkTries; ++attempt) {
+            if (!services_.isNetworkAlive || services_.isNetworkAlive()) {
+                // Every recording gets a freshly loaded map page, even when it is shown already.
+                NavigateMapPage(PageUrl(QStringLiteral("googlearth.html")));
+                mapLoadTimer.start();  // its interval: kMapLoadTimeoutMs
+                return 0;
+            }
+            if (services_.waitMs) {
+                services_.waitMs(kNetworkRetryMs);
+            }
+        }
+        networkOk = false;
+        ShowStatusPage(QStringLiteral("no_connection.html"));
+        return 0;
+    }
+    ShowStatusPage(status == NoGpsInfo ? QStringLiteral("no_gps_info.html") : QStringLiteral("no_gps_file.html"));
     return 0;
+}
+
+void CVindrelDlg::ShowStatusPage(const QString& fileName)
+{
+    longitudeText.setText(QStringLiteral("000.000000"));
+    latitudeText.setText(QStringLiteral("000.000000"));
+    speedMeter.SetValue(0);
+    gSensorGraph.setHasData(false);
+    const QString url = PageUrl(fileName);
+    if (currentPageUrl != url) {
+        NavigateMapPage(url);  // the recording is opened when the page has loaded
+    } else if (pageLoaded) {
+        OpenCurrentRecording();
+    }
+    // Otherwise the page is still on its way (the watchdog fired again before it arrived): its
+    // load opens the recording, once.
+}
+
+void CVindrelDlg::NavigateMapPage(const QString& url)
+{
+    currentPageUrl = url;
+    pageLoaded = false;
+    mapView.NavigateMapView(url);
 }
 
 int CVindrelDlg::OpenCurrentRecording()
 {
     gpsTrack.clear();
     gSensorGraph.gSensorSeries().clear();
-    if (currentRecording < 0 || currentRecording >= static_cast<int>(recordings.size())) {
+    if (!ValidIndex(currentRecording, recordings.size()) || !videoView || !videoView->movieWrapper) {
         return -1;
     }
-    // The recording is named; the movie itself is not opened here yet.
-    fileNameText.setText(RecordingTitle(recordings[static_cast<std::size_t>(currentRecording)].filePath));
+    RecordingEntry& entry = recordings[static_cast<std::size_t>(currentRecording)];
+    CQuickTime& wrapper = *videoView->movieWrapper;
+    const QByteArray narrowPath = QFile::encodeName(entry.filePath);
+    wrapper.OpenMovie(narrowPath.constData());  // a movie that fails to open still goes through
+    const Movie movie = wrapper.movie;
+
+    ReadGpsTextTrack(movie, textTrackData);
+    const bool ok = BuildTracks(textTrackData, gpsTrack, gSensorGraph.gSensorSeries());
+    if (ok && entry.gpsStatus == GpsPresent) {
+        mapView.SendRouteToMap(QList<GpsSample>(gpsTrack.begin(), gpsTrack.end()));
+    }
+    if (ok) {
+        entry.gpsStatus = GpsPresent;  // the map page is tried the next time it is chosen
+    }
+    if (movie) {
+        EnginePlayMovie(movie);
+    }
+
+    // A time scale of 0 with a duration gives 0 seconds rather than a division by zero.
+    videoView->SetMovieTiming(movie ? EngineMovieDuration(movie) : 0, movie ? EngineMovieTimeScale(movie) : 0);
+    timeText.setText(TimeText(0, videoView->durationSeconds));
+    progressSlider.setRangeMin(0);
+    progressSlider.setRangeMax(videoView->durationSeconds);
+    progressSlider.SetPosition(progressSlider.position());  // re-clamped to the new range
+    progressSlider.update();
+    fileNameText.setText(RecordingTitle(QFile::decodeName(narrowPath)));
+    pauseButton.show();
+    playButton.hide();
+
+    const int width = videoRect.Width();
+    const int height = videoRect.Height();
+    if (movie) {
+        EngineRect box;
+        box.top = 0;
+        box.left = 0;
+        box.bottom = static_cast<std::int16_t>(height);
+        box.right = static_cast<std::int16_t>(width);
+        EngineSetMovieBox(movie, box);
+    }
+    videoView->setGeometry(videoRect.left, videoRect.top + kTitleHeight, width, height);
+    videoView->update();
+
+    recordingLoaded = true;
+    advancing = false;
+    nextSecond = 0;
     return 0;
 }
 
 std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
 {
-    mapLoadTimer.stop();
+    mapLoadTimer.stop();  // whichever page loaded, the watchdog stops
     mapView.SetMapViewSilent();
-    if (!stopped) {
-        OpenCurrentRecording();
+    // Only the finished load of the page asked for last opens the recording, once. A load that
+    // reports in while a later page is on its way (the start page at start-up, a page left
+    // before it finished) opens nothing, so a recording is opened once and its route goes to
+    // the page that shows it.
+    const bool chosenPageLoaded = !pageLoaded && !mapView.page()->isLoading() &&
+                                  mapView.url() == QUrl::fromLocalFile(currentPageUrl);
+    if (chosenPageLoaded) {
+        pageLoaded = true;
+        if (!stopped) {
+            OpenCurrentRecording();
+        }
     }
     return 1;
 }
@@ -61,14 +194,60 @@ void CVindrelDlg::OnTimer(int timerId)
         return;
     }
     mapLoadOk = false;
-    ShowMapForCurrent();
+    ShowMapForCurrent();  // now the status page; the timer runs on until a page has loaded
 }
 
 // ---- Playback control -----------------------------------------------------------------------
 
 void CVindrelDlg::PeriodicUpdate()
 {
-    // Runs after every message of the video view; nothing follows the movie yet.
+    if (!videoView || !videoView->movieWrapper) {
+        return;
+    }
+    TimeScale scale = 0;
+    const MovieController controller = videoView->movieWrapper->controller;
+    const TimeValue time = controller ? ControllerCurrentTime(controller, &scale) : 0;
+
+    if (recordingLoaded && scale != 0 && time / scale == nextSecond) {
+        const int k = nextSecond;
+        if (k >= 0 && static_cast<std::size_t>(k) < gpsTrack.size()) {
+            const GpsSample& sample = gpsTrack[static_cast<std::size_t>(k)];
+            if (ValidIndex(currentRecording, recordings.size()) &&
+                recordings[static_cast<std::size_t>(currentRecording)].gpsStatus == GpsPresent) {
+                if (k == 0) {
+                    mapView.RunPageScript(QStringLiteral("showPath()"));
+                    mapView.CallPageFunction(QStringLiteral("setstart"), sample.latitude, sample.longitude);
+                }
+                mapView.CallPageFunction(QStringLiteral("setposition"), sample.latitude, sample.longitude);
+                const QString& h = sample.hemispheres;
+                longitudeText.setText(CoordinateLabel(h.isEmpty() ? QChar() : h.back(), sample.longitude, QLatin1Char('W')));
+                latitudeText.setText(CoordinateLabel(h.isEmpty() ? QChar() : h.front(), sample.latitude, QLatin1Char('S')));
+            }
+            const bool milesPerHour = unitCombo.currentIndex() > 0;
+            speedMeter.SetValue(milesPerHour ? static_cast<int>(sample.speed * 0.6213712) : sample.speed);
+            gSensorGraph.setCurrentIndex(k);
+            gSensorGraph.setHasData(true);
+            gSensorGraph.update();
+        }
+        progressSlider.SetPosition(k);
+        timeText.setText(TimeText(k, videoView->durationSeconds));
+    }
+
+    if (nextSecond - 1 == videoView->durationSeconds && recordingLoaded) {
+        // The movie's last second has been shown: on to the next recording, or stop.
+        ++currentRecording;
+        advancing = true;
+        nextSecond = 0;
+        if (currentRecording < static_cast<int>(recordings.size())) {
+            recordingList.HighlightRow(currentRecording);
+            highlightIndex = currentRecording;
+            ShowMapForCurrent();
+        } else {
+            StopPlayback();
+        }
+    } else if (scale != 0 && !advancing) {
+        nextSecond = time / scale + 1;
+    }
 }
 
 void CVindrelDlg::Play()
@@ -115,8 +294,7 @@ void CVindrelDlg::StopPlayback()
     recordingLoaded = false;
     currentRecording = -1;
     highlightIndex = -1;
-    currentPageUrl = PageUrl(QStringLiteral("startup.html"));
-    mapView.NavigateMapView(currentPageUrl);
+    NavigateMapPage(PageUrl(QStringLiteral("startup.html")));
 }
 
 std::intptr_t CVindrelDlg::OnProgressPressed(std::uintptr_t, std::intptr_t)

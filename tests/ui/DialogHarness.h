@@ -39,6 +39,9 @@ struct DialogHarness {
     QString folderAnswer;  ///< what the folder browser returns
     int pageWrites = 0;
     QString pageFailure;   ///< the message of a failed page write
+    bool networkAnswer = true;  ///< what every network check says
+    int networkChecks = 0;
+    std::vector<int> waits;     ///< the pauses after failed network checks
     int pageFailureStatus = -1;
 
     explicit DialogHarness(const QStringList& commandLine = {})
@@ -53,6 +56,12 @@ struct DialogHarness {
             });
         };
         services.browseForFolder = [this](QWidget*) { return folderAnswer; };
+        // The built-in map works offline; the tests never ask the machine's network.
+        services.isNetworkAlive = [this] {
+            ++networkChecks;
+            return networkAnswer;
+        };
+        services.waitMs = [this](int milliseconds) { waits.push_back(milliseconds); };
         services.commandLine = commandLine;
     }
 

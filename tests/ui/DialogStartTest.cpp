@@ -332,7 +332,8 @@ TEST(DialogCommandLine, ASingleRecordingIsOpenedAtOnceSeveralAreOnlyListed)
         EXPECT_EQ(dlg.currentRecording, 0);
         EXPECT_EQ(dlg.highlightIndex, -1);
         EXPECT_FALSE(dlg.stopped);
-        EXPECT_EQ(dlg.fileNameText.text(), QStringLiteral("AMBA0001"));
+        // Opened once its map or status page has loaded.
+        EXPECT_TRUE(WaitUntil([&] { return dlg.fileNameText.text() == QStringLiteral("AMBA0001"); }, 15000));
         const CMyLParam* row = dlg.leftList.rowColours(0);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->cellBackColours[0], QColor(100, 100, 100));
@@ -391,7 +392,8 @@ TEST(DialogList, ClicksPagesDropAndFolderGoThroughTheRecordingList)
     QTest::mouseDClick(leftRows, Qt::LeftButton, {}, row1.center());
     EXPECT_EQ(dlg.currentRecording, 1);
     EXPECT_EQ(dlg.highlightIndex, 1);
-    EXPECT_EQ(dlg.fileNameText.text(), QStringLiteral("R01"));
+    // Opened once its map or status page has loaded.
+    EXPECT_TRUE(WaitUntil([&] { return dlg.fileNameText.text() == QStringLiteral("R01"); }, 15000));
 
     // Dropped files replace the list; one recording among them plays at once.
     QMimeData mime;
@@ -403,7 +405,8 @@ TEST(DialogList, ClicksPagesDropAndFolderGoThroughTheRecordingList)
     QCoreApplication::sendEvent(&dlg, &drop);
     ASSERT_EQ(dlg.recordings.size(), 1u);
     EXPECT_EQ(dlg.currentRecording, 0);
-    EXPECT_EQ(dlg.fileNameText.text(), QStringLiteral("R03"));
+    // Opened once its map or status page has loaded.
+    EXPECT_TRUE(WaitUntil([&] { return dlg.fileNameText.text() == QStringLiteral("R03"); }, 15000));
 
     // The folder command lists the chosen folder.
     h.folderAnswer = files.path();

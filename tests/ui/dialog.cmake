@@ -32,3 +32,19 @@ if(TARGET vindrel_shell AND "VINDREL_HAVE_XCB=1" IN_LIST shell_definitions)
   endif()
   gtest_discover_tests(vindrel_single_instance_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
 endif()
+
+# Playing recordings: the map state, playback control and the periodic update, the list commands
+# and the command line, on the real engine and browser with recordings made for the test, and
+# on the scripted engine where time must be exact.
+add_executable(vindrel_playing_tests
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogHarness.h
+  ${CMAKE_CURRENT_LIST_DIR}/PlayingHarness.h
+  ${CMAKE_CURRENT_LIST_DIR}/PlayingTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlayingFakeEngineTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/FakeEngine.cpp
+)
+target_link_libraries(vindrel_playing_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
+target_compile_definitions(vindrel_playing_tests PRIVATE
+  VINDREL_SAMPLE_TOOL="${PROJECT_SOURCE_DIR}/tools/make-sample-recording")
+gtest_discover_tests(vindrel_playing_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
