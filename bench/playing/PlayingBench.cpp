@@ -18,7 +18,10 @@
 #include "ui/VindrelDlg.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
