@@ -196,6 +196,8 @@ struct Window {
             urls << QUrl::fromLocalFile(p);
         }
         mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(600, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dlg.get(), &enter);
         QDropEvent drop(QPointF(600, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(dlg.get(), &drop);
     }
@@ -224,24 +226,29 @@ int OpenBench(QStringList recordings)
     const int rows = std::min(5, static_cast<int>(recordings.size()));
     for (int row = 0; row < rows; ++row) {
         const auto t0 = std::chrono::steady_clock::now();
+        const QString title = QFileInfo(dlg.recordings[static_cast<std::size_t>(row)].filePath).completeBaseName();
         dlg.OnListDoubleClick(ListSide::Left, row);
-        if (!RunEventsUntil([&] { return dlg.recordingLoaded && dlg.currentRecording == row; }, 10000)) {
+        if (!RunEventsUntil([&] { return dlg.recordingLoaded && dlg.fileNameText.text() == title; }, 10000)) {
             std::printf("row %d: not opened\n", row);
             continue;
         }
         const auto opened = std::chrono::steady_clock::now();
         const Movie movie = dlg.videoView->movieWrapper->movie;
-        RunEventsUntil([&] { return real->Stats(movie).firstPaint.time_since_epoch().count() != 0; }, 10000);
+        RunEventsUntil([&] { return real->Stats(movie).firstPaint.time_since_epoch().count() != 0; }, 3000);
         const auto painted = real->Stats(movie).firstPaint;
         const double page = std::chrono::duration<double, std::milli>(opened - t0).count();
-        const double frame = std::chrono::duration<double, std::milli>(painted - t0).count();
         pageMs.push_back(page);
-        frameMs.push_back(frame);
-        std::printf("row %d: map page loaded and recording opened %.0f ms, first frame painted %.0f ms\n", row, page, frame);
+        if (painted.time_since_epoch().count() == 0) {
+            std::printf("row %d: map page loaded and recording opened %.0f ms, no frame painted within 3 s\n", row, page);
+        } else {
+            const double frame = std::chrono::duration<double, std::milli>(painted - t0).count();
+            frameMs.push_back(frame);
+            std::printf("row %d: map page loaded and recording opened %.0f ms, first frame painted %.0f ms\n", row, page, frame);
+        }
         RunEventsFor(1500);
     }
-    std::printf("median: page %.0f ms, first frame %.0f ms after the double click (target < 1000 ms)\n",
-                Median(pageMs), Median(frameMs));
+    std::printf("median: page %.0f ms, first frame %.0f ms after the double click, %zu of %zu painted (target < 1000 ms)\n",
+                Median(pageMs), Median(frameMs), frameMs.size(), pageMs.size());
     return 0;
 }
 
