@@ -283,9 +283,17 @@ int CpuBench(const QString& movie, int seconds)
         std::fprintf(stderr, "not opened\n");
         return 1;
     }
+    const auto selfCpu = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+    };
     const double cpu0 = TreeCpu();
+    const double self0 = selfCpu();
     RunEventsFor(seconds * 1000);
     const double ours = TreeCpu() - cpu0;
+    const double self = selfCpu() - self0;
+    std::printf("the player's own process %.2f s, the browser's helper processes %.2f s\n", self, ours - self);
     std::printf("window at %s, %s\n", qPrintable(dlg.timeText.text()), qPrintable(dlg.longitudeText.text()));
     dlg.StopPlayback();
     const double theirs = MpvCpu(movie, seconds);
