@@ -317,6 +317,9 @@ int MemoryBench(QStringList recordings)
     const long after = ResidentKiB();
     std::printf("after recording %d: %ld KiB, growth %.1f %% (target < 10 %%)\n", last + 1, after,
                 100.0 * (after - first) / std::max(first, 1L));
+    if (auto* real = dynamic_cast<RealEngine*>(&CurrentEngine())) {
+        std::printf("engine: %zu movies, %zu mpv instances still held\n", real->MovieCount(), real->PlayerCount());
+    }
     return 0;
 }
 
