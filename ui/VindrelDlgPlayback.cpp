@@ -171,15 +171,16 @@ int CVindrelDlg::OpenCurrentRecording()
 
 std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
 {
-    mapLoadTimer.stop();  // whichever page loaded, the watchdog stops
     mapView.SetMapViewSilent();
-    // Only the finished load of the page asked for last opens the recording, once. A load that
-    // reports in while a later page is on its way (the start page at start-up, a page left
-    // before it finished) opens nothing, so a recording is opened once and its route goes to
-    // the page that shows it.
-    const bool chosenPageLoaded = !pageLoaded && !mapView.page()->isLoading() &&
-                                  mapView.url() == QUrl::fromLocalFile(currentPageUrl);
+    // Only the finished load of the page asked for last stops the watchdog and opens the
+    // recording, once. A load that reports in while a later page is on its way (the start page
+    // at start-up, a page left before it finished) does neither: the recording is opened once,
+    // its route goes to the page that shows it, and a map page that hangs still times out.
+    const bool chosenPageLoaded = !mapView.page()->isLoading() && mapView.url() == QUrl::fromLocalFile(currentPageUrl);
     if (chosenPageLoaded) {
+        mapLoadTimer.stop();
+    }
+    if (chosenPageLoaded && !pageLoaded) {
         pageLoaded = true;
         if (!stopped) {
             OpenCurrentRecording();
