@@ -506,6 +506,15 @@ void RealEngine::MovieChanged(MovieState& movie)
     UpdateSurface(movie.port);
 }
 
+// True when the port's surface is up and covers the box, so a new frame needs only a repaint. A
+// surface hidden while the port had nothing to show (between two movies) must be laid out again:
+// a repaint of a hidden widget paints nothing.
+bool RealEngine::SurfaceShows(const PortState* port, const EngineRect& box)
+{
+    return port && port->surface && !port->surface->isHidden() &&
+           port->surface->geometry().contains(ToQRect(box));
+}
+
 void RealEngine::OnWake(std::uint64_t playerId)
 {
     auto it = std::find_if(movies_.begin(), movies_.end(), [playerId](const auto& m) {
@@ -520,7 +529,7 @@ void RealEngine::OnWake(std::uint64_t playerId)
     if (!movie.player->Idle())
         return;
     PortState* port = FindPort(movie.port);
-    if (port && port->surface)
+    if (SurfaceShows(port, movie.box))
         port->surface->update(ToQRect(movie.box).translated(-port->surface->pos()));
     else
         UpdateSurface(movie.port);
@@ -771,7 +780,7 @@ bool RealEngine::ControllerPassEvent(MovieController controller, const EngineEve
     // Every event gives the movie its time: take in what mpv reported and draw a due frame.
     if (movie->player->Idle()) {
         PortState* port = FindPort(movie->port);
-        if (port && port->surface) {
+        if (SurfaceShows(port, movie->box)) {
             port->surface->update(ToQRect(movie->box).translated(-port->surface->pos()));
         } else if (QCoreApplication::instance()) {
             // The surface is made outside the window's message, which may be its painting.

@@ -125,6 +125,7 @@ private:
     /// Render size, surface and repaint after a change of a movie's box, frame or port.
     void MovieChanged(MovieState& movie);
     void UpdateSurface(std::uintptr_t port);
+    static bool SurfaceShows(const PortState* port, const EngineRect& box);
     void DropMovie(std::uintptr_t movie);
     void ExpirePictures(std::uintptr_t port);
     TimeValue CurrentTime(MovieState& movie);

@@ -240,3 +240,40 @@ TEST(VideoViewPlaying, AfterStopTheMovieIsReleasedAndTheStopPictureShows)
     }
     InstallEngine(nullptr);
 }
+
+// The next recording after a Stop (or after the previous one was released) is painted too: the
+// surface hidden while nothing showed must come back with the new movie's first frame.
+TEST(VideoViewPlaying, TheMovieOpenedAfterAStopIsPainted)
+{
+    if (!HaveHdMovie() || !HaveMpv())
+        GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
+    MpvLibrary::Status status;
+    auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status));
+    RealEngine* real = static_cast<RealEngine*>(engine.get());
+    InstallEngine(std::move(engine));
+    {
+        CountingOwner owner;
+        QWidget dialog;
+        dialog.resize(900, 600);
+        auto* view = new CVideoView(&owner, &dialog);
+        dialog.show();
+        CQuickTime& qt = *view->movieWrapper;
+        qt.AttachWindow(view);
+        qt.pictureWidth = 720;
+        qt.pictureHeight = 405;
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_EQ(qt.OpenMovie(HdMovie().toLocal8Bit().constData()), 1) << "round " << round;
+            EnginePlayMovie(qt.movie);
+            const Movie playing = qt.movie;
+            for (int i = 0; i < 40 && real->Stats(playing).framesPainted == 0; ++i)
+                RunEvents(100);
+            EXPECT_GT(real->Stats(playing).framesPainted, 0u) << "round " << round;
+            // Stop: to the end, the stop picture, the movie forgotten until the next open.
+            EngineMovieToEnd(qt.movie);
+            view->ShowStopPicture(720, 405);
+            qt.movie = nullptr;
+            RunEvents(300);
+        }
+    }
+    InstallEngine(nullptr);
+}
