@@ -1,5 +1,7 @@
 #include "app/VindrelApp.h"
 
+#include <unistd.h>
+
 #include "app/SingleInstance.h"
 #include "map/MapProvider.h"
 #include "ui/VindrelDlg.h"
@@ -23,6 +25,10 @@ void CVindrelApp::PrepareEnvironment()
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
     // The browser shares its drawing contexts with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's sandbox cannot start for the root user (a set-up machine, a kiosk); the
+    // browser then refuses to run at all unless told to go without it.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     RegisterMapScheme();
 }
 
