@@ -325,6 +325,7 @@ private:
     template <class F>
     BoxResult Entries(std::uint64_t offset, std::uint64_t count, std::size_t size, F&& f);
     BoxResult TableHead(const Box& box, std::size_t headSize, std::uint8_t* head);
+    BoxResult EntryCount(const Box& box, const char* name, std::size_t width, std::uint64_t& count);
     // Counts the memory a table's lookup entries will take against the movie's budget.
     BoxResult Budget(const char* table, std::uint64_t entries, std::uint64_t entrySize);
 
@@ -466,6 +467,22 @@ BoxResult BoxTrackBuilder::TableHead(const Box& box, std::size_t headSize, std::
     return Small(box, head, headSize, headSize, 0, &got);
 }
 
+// The entry count of a table with a version/flags word and a 32-bit count before its entries of
+// `width` bytes, checked against the room in its box and the entry limit before anything is
+// allocated for it.
+BoxResult BoxTrackBuilder::EntryCount(const Box& box, const char* name, std::size_t width, std::uint64_t& count)
+{
+    std::uint8_t head[8];
+    if (BoxResult r = TableHead(box, sizeof head, head); !r)
+        return r;
+    count = BE32(head + 4);
+    if (count > (box.PayloadSize() - 8) / width)
+        return Bad(std::string(name) + " entry count " + Num(count) + " exceeds its box");
+    if (count > BoxLimits::kMaxTableEntries)
+        return Bad(std::string(name) + " entry count " + Num(count) + " exceeds the limit");
+    return {};
+}
+
 BoxResult BoxTrackBuilder::Budget(const char* table, std::uint64_t entries, std::uint64_t entrySize)
 {
     // entries < 2^32 and entrySize <= 24: no overflow.
@@ -527,14 +544,9 @@ BoxResult BoxTrackBuilder::Sizes(const Box& box, bool compact)
 
 BoxResult BoxTrackBuilder::TimeToSample(const Box& box)
 {
-    std::uint8_t head[8];
-    if (BoxResult r = TableHead(box, sizeof head, head); !r)
+    std::uint64_t count = 0;
+    if (BoxResult r = EntryCount(box, "stts", 8, count); !r)
         return r;
-    const std::uint64_t count = BE32(head + 4);
-    if (count > (box.PayloadSize() - 8) / 8)
-        return Bad("stts entry count " + Num(count) + " exceeds its box");
-    if (count > BoxLimits::kMaxTableEntries)
-        return Bad("stts entry count " + Num(count) + " exceeds the limit");
     if (BoxResult r = Budget("stts", count, sizeof(BoxTrack::TimeRun)); !r)
         return r;
     auto& runs = track_.timeRuns_;
@@ -563,14 +575,9 @@ BoxResult BoxTrackBuilder::ChunkOffsets(const Box& box, bool wide)
 {
     const char* name = wide ? "co64" : "stco";
     const std::size_t width = wide ? 8 : 4;
-    std::uint8_t head[8];
-    if (BoxResult r = TableHead(box, sizeof head, head); !r)
+    std::uint64_t count = 0;
+    if (BoxResult r = EntryCount(box, name, width, count); !r)
         return r;
-    const std::uint64_t count = BE32(head + 4);
-    if (count > (box.PayloadSize() - 8) / width)
-        return Bad(std::string(name) + " entry count " + Num(count) + " exceeds its box");
-    if (count > BoxLimits::kMaxTableEntries)
-        return Bad(std::string(name) + " entry count " + Num(count) + " exceeds the limit");
     if (BoxResult r = Budget(name, count, sizeof(std::uint64_t)); !r)
         return r;
     auto& offsets = track_.chunkOffsets_;
@@ -583,14 +590,9 @@ BoxResult BoxTrackBuilder::ChunkOffsets(const Box& box, bool wide)
 
 BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
 {
-    std::uint8_t head[8];
-    if (BoxResult r = TableHead(box, sizeof head, head); !r)
+    std::uint64_t count = 0;
+    if (BoxResult r = EntryCount(box, "stsc", 12, count); !r)
         return r;
-    const std::uint64_t count = BE32(head + 4);
-    if (count > (box.PayloadSize() - 8) / 12)
-        return Bad("stsc entry count " + Num(count) + " exceeds its box");
-    if (count > BoxLimits::kMaxTableEntries)
-        return Bad("stsc entry count " + Num(count) + " exceeds the limit");
     if (BoxResult r = Budget("stsc", std::min(count, std::uint64_t(track_.chunkOffsets_.size())),
                              sizeof(BoxTrack::ChunkRun));
         !r)
