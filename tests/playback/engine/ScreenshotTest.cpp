@@ -17,6 +17,7 @@
 
 #include "EngineTestUtil.h"
 #include "EngineWait.h"
+#include "RealView.h"
 
 namespace {
 const QDateTime kShotTime(QDate(2014, 5, 6), QTime(12, 30, 45));
@@ -156,21 +157,13 @@ TEST(ScreenshotReal, AMovieShownAt720By405IsSavedAt1920By1080)
 {
     if (!HaveHdMovie() || !HaveMpv())
         GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
-    MpvLibrary::Status status;
-    auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status));
-    RealEngine* real = static_cast<RealEngine*>(engine.get());
-    InstallEngine(std::move(engine));
+    RealEngine* real = InstallRealEngine();
     {
         QTemporaryDir dir;
         NoOwner owner;
-        QWidget dialog;
-        dialog.resize(900, 600);
-        auto* view = new CVideoView(&owner, &dialog);
-        dialog.show();
-        CQuickTime& qt = *view->movieWrapper;
-        qt.AttachWindow(view);
-        qt.pictureWidth = 720;
-        qt.pictureHeight = 405;
+        AttachedView attached(&owner);
+        CVideoView* view = attached.view;
+        CQuickTime& qt = attached.qt;
         ASSERT_EQ(qt.OpenMovie(HdMovie().toLocal8Bit().constData()), 1);
         EngineSetMovieTime(qt.movie, EngineMovieTimeScale(qt.movie));  // 1.0 s, paused
         RunEvents(300);

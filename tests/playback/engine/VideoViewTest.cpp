@@ -12,6 +12,7 @@
 
 #include "EngineTestUtil.h"
 #include "EngineWait.h"
+#include "RealView.h"
 
 namespace {
 struct Log {
@@ -167,19 +168,13 @@ TEST(VideoViewPlaying, UpdatesRunSeveralTimesASecondAndTheWindowTakesTheMoviesSi
 {
     if (!HaveHdMovie() || !HaveMpv())
         GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
-    MpvLibrary::Status status;
-    InstallEngine(MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status)));
+    InstallRealEngine();
     {
         CountingOwner owner;
-        QWidget dialog;
-        dialog.resize(900, 600);
-        auto* view = new CVideoView(&owner, &dialog);
+        AttachedView attached(&owner);
+        CVideoView* view = attached.view;
+        CQuickTime& qt = attached.qt;
         view->setGeometry(5, 45, 300, 100);  // the controller's size change will resize it
-        dialog.show();
-        CQuickTime& qt = *view->movieWrapper;
-        qt.AttachWindow(view);
-        qt.pictureWidth = 720;
-        qt.pictureHeight = 405;
         view->ShowStopPicture(720, 405);
         ASSERT_EQ(qt.OpenMovie(HdMovie().toLocal8Bit().constData()), 1);
         EXPECT_EQ(view->size(), QSize(720, 405));
@@ -206,20 +201,12 @@ TEST(VideoViewPlaying, AfterStopTheMovieIsReleasedAndTheStopPictureShows)
 {
     if (!HaveHdMovie() || !HaveMpv())
         GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
-    MpvLibrary::Status status;
-    auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status));
-    RealEngine* real = static_cast<RealEngine*>(engine.get());
-    InstallEngine(std::move(engine));
+    RealEngine* real = InstallRealEngine();
     {
         CountingOwner owner;
-        QWidget dialog;
-        dialog.resize(900, 600);
-        auto* view = new CVideoView(&owner, &dialog);
-        dialog.show();
-        CQuickTime& qt = *view->movieWrapper;
-        qt.AttachWindow(view);
-        qt.pictureWidth = 720;
-        qt.pictureHeight = 405;
+        AttachedView attached(&owner);
+        CVideoView* view = attached.view;
+        CQuickTime& qt = attached.qt;
         ASSERT_EQ(qt.OpenMovie(HdMovie().toLocal8Bit().constData()), 1);
         EnginePlayMovie(qt.movie);
         RunEvents(500);
@@ -247,20 +234,12 @@ TEST(VideoViewPlaying, TheMovieOpenedAfterAStopIsPainted)
 {
     if (!HaveHdMovie() || !HaveMpv())
         GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
-    MpvLibrary::Status status;
-    auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status));
-    RealEngine* real = static_cast<RealEngine*>(engine.get());
-    InstallEngine(std::move(engine));
+    RealEngine* real = InstallRealEngine();
     {
         CountingOwner owner;
-        QWidget dialog;
-        dialog.resize(900, 600);
-        auto* view = new CVideoView(&owner, &dialog);
-        dialog.show();
-        CQuickTime& qt = *view->movieWrapper;
-        qt.AttachWindow(view);
-        qt.pictureWidth = 720;
-        qt.pictureHeight = 405;
+        AttachedView attached(&owner);
+        CVideoView* view = attached.view;
+        CQuickTime& qt = attached.qt;
         for (int round = 0; round < 2; ++round) {
             ASSERT_EQ(qt.OpenMovie(HdMovie().toLocal8Bit().constData()), 1) << "round " << round;
             EnginePlayMovie(qt.movie);
