@@ -6,13 +6,4 @@ build=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}
 shift || true
 bench="$build/bench/engine/engine_bench"
 [ -x "$bench" ] || { echo "build the engine_bench target first ($bench)"; exit 1; }
-for n in $(seq 140 170); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null' EXIT
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  DISPLAY=":$n" "$bench" "$@"
-  exit $?
-done
-echo "no free display number"; exit 1
+exec "$(dirname "$0")/../with-xvfb" "$bench" "$@"
