@@ -30,6 +30,7 @@ constexpr OSErr kEngineBadDataRefIndex = -2050;  ///< the media has no data refe
 constexpr OSErr kEngineNoSampleAtTime = -2014;   ///< the time lies past the last sample
 constexpr OSErr kEngineSampleTooLarge = -2031;   ///< the sample does not fit the caller's buffer
 constexpr OSErr kEngineReadError = -36;          ///< an I/O error while reading sample data
+constexpr OSErr kEngineCantPlay = -2003;         ///< the player cannot decode or show the movie
 constexpr OSErr kEngineLibraryMissing = -2093;   ///< substitute: the engine library could not be loaded
 constexpr OSErr kEngineFunctionMissing = -2094;  ///< substitute: a function of the library is missing
 constexpr OSErr kEngineNotStarted = -2095;       ///< substitute: the engine did not start

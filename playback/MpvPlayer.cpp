@@ -1,5 +1,7 @@
 #include "playback/MpvPlayer.h"
 
+#include "playback/EngineLog.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -43,6 +45,8 @@ enum Observed : std::uint64_t {
     kDecoderFramesDropped,
     kVideoWidth,
     kVideoHeight,
+    kFrameNumber,
+    kCurrentVo,
     kFirstCommandReply = 100,
 };
 }  // namespace
@@ -69,12 +73,14 @@ bool SoundDeviceLikely()
 
 void MpvPlayer::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
-MpvPlayer::MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake)
-    : library_(std::move(library)), mpv_(library_->Api()), wake_(std::move(wake)), nextReply_(kFirstCommandReply)
+MpvPlayer::MpvPlayer(std::shared_ptr<MpvLibrary> library, const VideoOutputChoice& output, std::function<void()> wake)
+    : library_(std::move(library)), mpv_(library_->Api()), output_(output), wake_(std::move(wake)),
+      nextReply_(kFirstCommandReply)
 {
 }
 
 std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library, bool audio,
+                                             const VideoOutputChoice& output,
                                              std::function<void()> wake, std::string* error)
 {
     std::string scratch;
@@ -83,19 +89,21 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         why = "no engine library";
         return nullptr;
     }
-    std::unique_ptr<MpvPlayer> player(new MpvPlayer(std::move(library), std::move(wake)));
+    std::unique_ptr<MpvPlayer> player(new MpvPlayer(std::move(library), output, std::move(wake)));
     const MpvApi& mpv = player->mpv_;
-    UseCNumericLocale();
     player->handle_ = mpv.create();
     if (!player->handle_) {
         why = "mpv_create failed";
         return nullptr;
     }
+    // Heard from before anything can happen: a wake-up lost here would leave the player's news
+    // unread until something else asked.
+    mpv.set_wakeup_callback(player->handle_, UpdateCallback, player.get());
     static constexpr const char* kOptions[][2] = {
         {"config", "no"},
         {"terminal", "no"},
-        {"vo", "libmpv"},
-        {"hwdec", "no"},
+        {"input-cursor", "no"},  // clicks, keys and the pointer over the movie stay the player's
+        {"cursor-autohide", "no"},
         {"keep-open", "yes"},   // the end stays reachable and shows the last frame
         {"pause", "yes"},       // a new movie stands at its start until it is played
         {"idle", "yes"},
@@ -114,9 +122,6 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         {"input-vo-keyboard", "no"},
         {"audio-fallback-to-null", "yes"},
         {"audio-client-name", "vindrel"},
-        // Frames are handed over at their display time; rendering never waits for it, so the
-        // interface thread that renders is never put to sleep by mpv.
-        {"video-timing-offset", "0"},
     };
     for (const auto& option : kOptions) {
         // Options this build of mpv does not know are left out; none of them is essential.
@@ -124,6 +129,14 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
     }
     if (!audio)
         mpv.set_option_string(player->handle_, "ao", "null");
+    // Rendered frames are handed over at their display time; rendering never waits for it, so
+    // the interface thread that renders is never put to sleep by mpv. mpv's own output keeps its
+    // own timing.
+    if (!output.NativeWindow())
+        mpv.set_option_string(player->handle_, "video-timing-offset", "0");
+    // Drawing into a window: nowhere until the owner names one.
+    mpv.set_option_string(player->handle_, "vo", output.NativeWindow() ? "null" : "libmpv");
+    mpv.set_option_string(player->handle_, "hwdec", output.hwdec.empty() ? "no" : output.hwdec.c_str());
     if (int err = mpv.initialize(player->handle_); err < 0) {
         why = std::string("mpv_initialize: ") + mpv.error_string(err);
         return nullptr;
@@ -134,6 +147,12 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
     mpv.observe_property(player->handle_, kVolume, "volume", MPV_FORMAT_DOUBLE);
     mpv.observe_property(player->handle_, kFramesDropped, "frame-drop-count", MPV_FORMAT_INT64);
     mpv.observe_property(player->handle_, kDecoderFramesDropped, "decoder-frame-drop-count", MPV_FORMAT_INT64);
+    mpv.request_log_messages(player->handle_, "warn");
+    if (output.NativeWindow()) {
+        mpv.observe_property(player->handle_, kFrameNumber, "estimated-frame-number", MPV_FORMAT_INT64);
+        mpv.observe_property(player->handle_, kCurrentVo, "current-vo", MPV_FORMAT_STRING);
+        return player;
+    }
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
@@ -143,7 +162,6 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         why = std::string("mpv_render_context_create: ") + mpv.error_string(err);
         return nullptr;
     }
-    mpv.set_wakeup_callback(player->handle_, UpdateCallback, player.get());
     mpv.render_context_set_update_callback(player->render_, UpdateCallback, player.get());
     return player;
 }
@@ -196,7 +214,7 @@ bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
         wakeQueued_ = false;
         // mpv may need the render side to answer (a frame to take, a request queued for the
         // render thread): serve it while waiting, as the render thread would.
-        if (mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) {
+        if (render_ && (mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) {
             gotFrame_ = true;
             Render();
         }
@@ -207,15 +225,40 @@ bool MpvPlayer::Pump(int timeoutMs, const std::function<bool()>& done)
     return true;
 }
 
+void MpvPlayer::SetOutputWindow(std::uint64_t windowId)
+{
+    if (!output_.NativeWindow())
+        return;
+    // Sent in order with the loadfile that follows: mpv's core takes a client's requests in turn.
+    std::int64_t wid = std::int64_t(windowId);
+    mpv_.set_property_async(handle_, 0, "wid", MPV_FORMAT_INT64, &wid);
+    const std::string vo = windowId ? output_.vo : "null";
+    const char* value = vo.c_str();
+    mpv_.set_property_async(handle_, 0, "vo", MPV_FORMAT_STRING, &value);
+}
+
 bool MpvPlayer::Load(const std::string& path, int timeoutMs)
 {
     loaded_ = loadFailed_ = false;
-    if (!Command({"loadfile", path.c_str(), "replace"}))
+    lastError_.clear();
+    frameShown_ = false;
+    frameNumber_ = -1;
+    if (!Command({"loadfile", path.c_str(), "replace"})) {
+        lastError_ = "mpv did not take the file";
         return false;
-    if (!Pump(timeoutMs, [this] { return loaded_ || loadFailed_; }) || loadFailed_)
+    }
+    if (!Pump(timeoutMs, [this] { return loaded_ || loadFailed_; })) {
+        lastError_ = "mpv did not load the file in " + std::to_string(timeoutMs / 1000) + " s";
+        qCWarning(lcEngine).noquote() << "mpv" << id_ << QString::fromStdString(lastError_);
         return false;
+    }
+    if (loadFailed_) {
+        if (lastError_.empty())
+            lastError_ = "mpv cannot play the file";
+        qCWarning(lcEngine).noquote() << "mpv" << id_ << "load failed:" << QString::fromStdString(lastError_);
+        return false;
+    }
     // The size of the video as its track gives it (asked without waiting for the core).
-    sizeKnown_ = false;
     videoWidth_ = videoHeight_ = -1;
     mpv_.get_property_async(handle_, kVideoWidth, "current-tracks/video/demux-w", MPV_FORMAT_INT64);
     mpv_.get_property_async(handle_, kVideoHeight, "current-tracks/video/demux-h", MPV_FORMAT_INT64);
@@ -233,12 +276,36 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (!loaded_ || (end && end->reason == MPV_END_FILE_REASON_ERROR))
+        if (!loaded_ || (end && end->reason == MPV_END_FILE_REASON_ERROR)) {
             loadFailed_ = true;
+            if (end && end->reason == MPV_END_FILE_REASON_ERROR) {
+                // mpv's own reason, after the more precise words its log may have given.
+                const std::string reason = mpv_.error_string(end->error);
+                lastError_ = lastError_.empty() ? reason : reason + ": " + lastError_;
+            }
+        }
         seekPending_ = awaitingPosition_ = false;
         break;
     }
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        if (!message || !message->text)
+            break;
+        std::string text = message->text;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        qCDebug(lcEngine).noquote() << "mpv" << id_ << (message->prefix ? message->prefix : "")
+                                    << (message->level ? message->level : "") << QString::fromStdString(text);
+        if (message->log_level <= MPV_LOG_LEVEL_ERROR && !text.empty())
+            lastError_ = text;
+        break;
+    }
     case MPV_EVENT_PLAYBACK_RESTART:
+        // In a window, the first restart after loading puts the first frame up.
+        if (loaded_ && output_.NativeWindow() && !frameShown_) {
+            frameShown_ = true;
+            ++framesRendered_;
+        }
         // The restart of the seek that was sent last (an earlier one's comes before its reply).
         if (seekPending_ && seekAcknowledged_) {
             seekPending_ = false;
@@ -276,6 +343,19 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
         case kDecoderFramesDropped:
             if (has && property->format == MPV_FORMAT_INT64)
                 decoderFramesDropped_ = *static_cast<std::int64_t*>(property->data);
+            break;
+        case kFrameNumber:
+            if (has && property->format == MPV_FORMAT_INT64) {
+                const std::int64_t number = *static_cast<std::int64_t*>(property->data);
+                if (frameShown_ && number != frameNumber_)
+                    ++framesRendered_;
+                frameNumber_ = number;
+            }
+            break;
+        case kCurrentVo:
+            if (has && property->format == MPV_FORMAT_STRING && *static_cast<char**>(property->data))
+                qCInfo(lcEngine).noquote() << "mpv" << id_ << "draws through its video output"
+                                           << *static_cast<char**>(property->data);
             break;
         default:
             break;
@@ -337,6 +417,13 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
 
 bool MpvPlayer::Idle()
 {
+    if (!render_) {
+        // mpv draws into its window itself: only its news is taken in. True when the frame on
+        // the screen changed.
+        const std::uint64_t before = framesRendered_;
+        DrainEvents();
+        return framesRendered_ != before;
+    }
     DrainEvents();
     const bool due = mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME;
     gotFrame_ = gotFrame_ || due;
@@ -356,6 +443,8 @@ void MpvPlayer::SetRenderSize(int width, int height)
 
 bool MpvPlayer::Render()
 {
+    if (!render_)
+        return false;
     if (renderWidth_ <= 0 || renderHeight_ <= 0) {
         // Nothing to draw into; still let mpv know the frame was taken, so that playback goes on.
         int size[2] = {8, 8};

@@ -1,7 +1,8 @@
 #pragma once
-// One mpv instance playing one movie, drawn through mpv's software render API.
+// One mpv instance playing one movie, drawn either by mpv's own video output into a native window
+// the owner gives it, or through mpv's software render API into memory for the owner to paint.
 //
-// Every call runs on the thread that made the player (the user-interface thread), which is also
+// Every call runs on the thread that uses the player (the user-interface thread), which is also
 // the thread that renders. That thread never waits for mpv's core: mpv's core may itself wait for
 // the render thread (to set up the video output, to take a picture), so commands and property
 // changes are sent asynchronously and the values the player reports are the ones mpv announced
@@ -9,6 +10,7 @@
 // function must do nothing but queue a call of Idle() to the owning thread.
 
 #include "playback/MpvLibrary.h"
+#include "playback/VideoOutput.h"
 
 #include <atomic>
 #include <cstddef>
@@ -32,13 +34,23 @@ bool SoundDeviceLikely();
 
 class MpvPlayer {
 public:
-    /// Makes and initialises an instance with the player's options and a software render
-    /// context. `audio` false uses the null audio output. Null on failure, with *error saying why.
+    /// Makes and initialises an instance with the player's options: for the software render path
+    /// with a render context, else ready to draw into a window given later. `audio` false uses
+    /// the null audio output. Null on failure, with *error saying why. Safe on any thread; the
+    /// numeric locale must already be C (UseCNumericLocale at engine start).
     static std::unique_ptr<MpvPlayer> Create(std::shared_ptr<MpvLibrary> library, bool audio,
+                                             const VideoOutputChoice& output,
                                              std::function<void()> wake, std::string* error);
     ~MpvPlayer();
     MpvPlayer(const MpvPlayer&) = delete;
     MpvPlayer& operator=(const MpvPlayer&) = delete;
+
+    /// For a player that draws into windows: the native window the next Load draws into; 0 draws
+    /// nowhere (mpv's null output, which still gives pictures).
+    void SetOutputWindow(std::uint64_t windowId);
+    bool DrawsIntoWindow() const { return output_.NativeWindow(); }
+    /// For a player that draws into a window: the movie's first frame is on the screen.
+    bool FrameShown() const { return frameShown_; }
 
     /// Loads a file, paused at its start, and waits until it is loaded (or failed, or the time
     /// ran out). Size of the video from its track: 0 × 0 when it has none.
@@ -77,7 +89,8 @@ public:
     int FrameWidth() const { return frameWidth_; }
     int FrameHeight() const { return frameHeight_; }
     std::size_t FrameStride() const { return frameStride_; }
-    /// Frames rendered since the player was made.
+    /// Frames rendered since the player was made (software render path), or frames mpv showed in
+    /// its window.
     std::uint64_t FramesRendered() const { return framesRendered_; }
     /// Frames mpv dropped at the output and in the decoder, as it last announced.
     std::int64_t FramesDropped() const { return framesDropped_; }
@@ -87,6 +100,9 @@ public:
     /// Waits for a seek under way first. False when there is no frame (no video, time ran out).
     bool Screenshot(BgrxImage* image, int timeoutMs);
 
+    /// Why the last Load failed, or the last error mpv reported, in mpv's words.
+    const std::string& LastError() const { return lastError_; }
+
     /// Called from mpv's threads.
     void Wake();
 
@@ -95,7 +111,7 @@ public:
     std::uint64_t Id() const { return id_; }
 
 private:
-    MpvPlayer(std::shared_ptr<MpvLibrary> library, std::function<void()> wake);
+    MpvPlayer(std::shared_ptr<MpvLibrary> library, const VideoOutputChoice& output, std::function<void()> wake);
     bool Render();
     void HandleEvent(const mpv_event& event);
     void DrainEvents();
@@ -107,6 +123,7 @@ private:
 
     std::shared_ptr<MpvLibrary> library_;
     const MpvApi& mpv_;
+    VideoOutputChoice output_;
     std::function<void()> wake_;
     std::atomic<bool> wakeQueued_{false};
     std::uint64_t id_ = 0;
@@ -115,7 +132,9 @@ private:
 
     bool loaded_ = false;
     bool loadFailed_ = false;
-    bool sizeKnown_ = false;
+    std::string lastError_;
+    bool frameShown_ = false;       // drawing into a window: the first frame is up
+    std::int64_t frameNumber_ = -1; // drawing into a window: mpv's number of the frame shown
     int videoWidth_ = 0;
     int videoHeight_ = 0;
 

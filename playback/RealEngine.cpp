@@ -1,6 +1,7 @@
 #include "playback/RealEngine.h"
 
 #include "playback/Bitmap.h"
+#include "playback/EngineLog.h"
 #include "playback/MpvPlayer.h"
 
 #include <QCoreApplication>
@@ -37,13 +38,20 @@ EngineRect WithBar(EngineRect box, bool shown)
 }
 
 /// The child widget through which the engine draws into a port's window: the frames of the
-/// port's movies in their boxes, and the pictures drawn on top of them.
+/// port's movies in their boxes (software render path), and the pictures drawn on top of them.
+/// Above mpv's own windows it must be a native window itself to be seen.
 class EngineSurface : public QWidget {
 public:
-    EngineSurface(QWidget* window, RealEngine* engine, std::uintptr_t port)
+    EngineSurface(QWidget* window, RealEngine* engine, std::uintptr_t port, bool native)
         : QWidget(window), engine_(engine), port_(port)
     {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (native) {
+            // Mouse events it ignores go on to the window below it, as for the movie's window.
+            setAttribute(Qt::WA_DontCreateNativeAncestors);
+            setAttribute(Qt::WA_NativeWindow);
+        } else {
+            setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
     }
@@ -59,6 +67,29 @@ private:
     RealEngine* engine_;
     std::uintptr_t port_;
 };
+
+/// The native child window mpv draws one movie into, over the movie's box. Qt never paints it.
+/// mpv puts a window of its own inside and, told not to take input, selects no pointer or key
+/// events there; the X server hands those up to this window, which ignores them, so that Qt
+/// passes them on to the window the movie plays in (the video view), and from there to the
+/// dialog, exactly as for the rest of the view.
+class EngineVideoWindow : public QWidget {
+public:
+    explicit EngineVideoWindow(QWidget* window) : QWidget(window)
+    {
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFocusPolicy(Qt::NoFocus);
+        setAcceptDrops(false);
+    }
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
 }  // namespace
 
 int EngineWakeUpEventType()
@@ -73,6 +104,7 @@ struct RealEngine::MovieState {
     std::uintptr_t port = 0;
     std::uintptr_t controller = 0;
     EngineRect box;
+    QPointer<QWidget> videoWindow;  // mpv draws into it; the port's window owns it
     std::unique_ptr<MpvPlayer> player;
     std::uint64_t framesPainted = 0;  // distinct frames that reached the screen
     std::uint64_t lastPainted = 0;
@@ -106,19 +138,27 @@ struct RealEngine::PictureState {
     BgrxImage image;
 };
 
-RealEngine::RealEngine(std::shared_ptr<MpvLibrary> library, std::unique_ptr<EngineBackend> structure)
+RealEngine::RealEngine(std::shared_ptr<MpvLibrary> library, std::unique_ptr<EngineBackend> structure,
+                       std::optional<VideoOutputChoice> output)
     : library_(std::move(library)),
       structure_(structure ? std::move(structure) : std::make_unique<EngineBackend>()),
       notifier_(std::make_unique<QObject>()),
+      output_(output ? *output : ChooseVideoOutput()),
       audio_(SoundDeviceLikely())
 {
+    // Once, here on the interface thread: libmpv wants C numbers, and setlocale is no call for
+    // the thread that makes spare instances.
+    UseCNumericLocale();
+    qCInfo(lcEngine).noquote() << "video output:" << VideoOutputName(output_.kind) << "(vo="
+                               << QString::fromStdString(output_.vo) << "hwdec=" << QString::fromStdString(output_.hwdec)
+                               << ")," << QString::fromStdString(output_.reason);
 }
 
 RealEngine::~RealEngine() { LeaveMovies(); }
 
-std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library)
+std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library, std::optional<VideoOutputChoice> output)
 {
-    return std::make_unique<RealEngine>(std::move(library), MakeBoxReaderEngine());
+    return std::make_unique<RealEngine>(std::move(library), MakeBoxReaderEngine(), std::move(output));
 }
 
 // ---- Structure -----------------------------------------------------------------------------
@@ -127,7 +167,11 @@ OSErr RealEngine::MakeFileSpec(const unsigned char* p, EngineFileSpec* spec) { r
 
 OSErr RealEngine::OpenMovieFile(const EngineFileSpec& spec, std::int16_t* fileRef, std::int8_t permission)
 {
+    lastError_.clear();
     OSErr err = structure_->OpenMovieFile(spec, fileRef, permission);
+    if (err != noErr)
+        qCWarning(lcEngine).noquote() << "cannot open" << QString::fromLocal8Bit(spec.path.c_str()) << ":"
+                                      << QString::fromStdString(structure_->LastErrorText());
     if (err == noErr && fileRef)
         filePaths_[*fileRef] = spec.path;
     return err;
@@ -141,23 +185,58 @@ OSErr RealEngine::CloseMovieFile(std::int16_t fileRef)
 
 OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
 {
+    lastError_.clear();
     OSErr err = structure_->MovieFromFile(movie, fileRef);
-    if (err != noErr || !movie || !*movie)
+    auto path = filePaths_.find(fileRef);
+    const QString shownPath = path != filePaths_.end() ? QString::fromLocal8Bit(path->second.c_str()) : QString();
+    if (err != noErr || !movie || !*movie) {
+        qCWarning(lcEngine).noquote() << "cannot read" << shownPath << "as a movie:"
+                                      << QString::fromStdString(structure_->LastErrorText());
         return err;
+    }
     auto state = std::make_unique<MovieState>();
     state->handle = HandleKey(*movie);
     state->fromStructure = true;
     state->port = FindPort(currentPort_) ? currentPort_ : 0;
-    // The movie plays through its own mpv instance. When mpv cannot play the file, the movie
-    // still answers for its structure; it shows nothing and its time stands at 0.
-    auto path = filePaths_.find(fileRef);
+    // The movie plays through its own mpv instance. A movie mpv cannot play (or has no picture
+    // of) is no movie for the player: it is released and the reason kept for LastErrorText.
     if (path != filePaths_.end() && library_) {
         auto player = TakePlayer();
-        if (player && player->Load(path->second, kLoadTimeoutMs)) {
-            state->box = EngineRect{0, 0, std::int16_t(std::min(player->VideoHeight(), 32767)),
-                                    std::int16_t(std::min(player->VideoWidth(), 32767))};
-            state->player = std::move(player);
+        if (!player) {
+            lastError_ = "the player could not be started";
+        } else {
+            if (player->DrawsIntoWindow()) {
+                PortState* port = FindPort(state->port);
+                if (port && port->window) {
+                    auto* window = new EngineVideoWindow(port->window);  // owned by the port's window
+                    window->hide();
+                    state->videoWindow = window;
+                }
+                player->SetOutputWindow(state->videoWindow ? std::uint64_t(state->videoWindow->winId()) : 0);
+            }
+            if (!player->Load(path->second, kLoadTimeoutMs))
+                lastError_ = player->LastError();
+            else if (player->VideoWidth() <= 0 || player->VideoHeight() <= 0)
+                lastError_ = "the movie has no picture the player can show";
         }
+        if (!lastError_.empty()) {
+            qCWarning(lcEngine).noquote() << "cannot play" << shownPath << ":" << QString::fromStdString(lastError_);
+            player.reset();
+            if (state->videoWindow) {
+                state->videoWindow->hide();
+                state->videoWindow->deleteLater();
+            }
+            structure_->DisposeMovie(*movie);
+            *movie = nullptr;
+            if (QCoreApplication::instance())
+                QTimer::singleShot(kSpareDelayMs, notifier_.get(), [this] { MakeSpare(); });
+            return kEngineCantPlay;
+        }
+        state->box = EngineRect{0, 0, std::int16_t(std::min(player->VideoHeight(), 32767)),
+                                std::int16_t(std::min(player->VideoWidth(), 32767))};
+        qCInfo(lcEngine).noquote() << "opened" << shownPath << player->VideoWidth() << "x" << player->VideoHeight()
+                                   << "player" << player->Id();
+        state->player = std::move(player);
         // The next movie finds an instance ready; it is made once this one is under way (in a
         // program with an event loop: the command line opens one movie and ends).
         if (QCoreApplication::instance())
@@ -193,7 +272,14 @@ void RealEngine::DropMovie(std::uintptr_t key)
             controller->movie = 0;
     std::unique_ptr<MovieState> gone = std::move(it->second);
     movies_.erase(it);
-    gone.reset();  // the mpv instance ends here
+    if (gone->player)
+        qCInfo(lcEngine) << "closed player" << gone->player->Id();
+    gone->player.reset();  // the mpv instance ends here, and its window inside ours with it
+    if (gone->videoWindow) {
+        gone->videoWindow->hide();
+        gone->videoWindow->deleteLater();
+    }
+    gone.reset();
     // Pictures drawn over the movies go with the last of them.
     const bool portEmpty = std::none_of(movies_.begin(), movies_.end(), [port](const auto& m) { return m.second->port == port; });
     if (PortState* state = FindPort(port); state && portEmpty)
@@ -241,7 +327,7 @@ OSErr RealEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capaci
 {
     return structure_->ReadMediaSample(media, buffer, capacity, byteCount, mediaTime);
 }
-std::string RealEngine::LastErrorText() const { return structure_->LastErrorText(); }
+std::string RealEngine::LastErrorText() const { return lastError_.empty() ? structure_->LastErrorText() : lastError_; }
 
 // ---- Start and end -----------------------------------------------------------------------------
 
@@ -285,9 +371,11 @@ std::unique_ptr<MpvPlayer> RealEngine::MakePlayer()
         return nullptr;
     const std::uint64_t id = nextPlayerId_++;
     std::string why;
-    auto player = MpvPlayer::Create(library_, audio_, WakeFor(id), &why);
+    auto player = MpvPlayer::Create(library_, audio_, output_, WakeFor(id), &why);
     if (player)
         player->SetId(id);
+    else
+        qCWarning(lcEngine).noquote() << "cannot start a player:" << QString::fromStdString(why);
     return player;
 }
 
@@ -306,9 +394,9 @@ void RealEngine::MakeSpare()
     // Made on a thread of its own: starting mpv takes tens of milliseconds that the playing
     // movie's frames must not wait for.
     const std::uint64_t id = nextPlayerId_++;
-    spareMaker_ = std::thread([this, id, wake = WakeFor(id), library = library_, audio = audio_] {
+    spareMaker_ = std::thread([this, id, wake = WakeFor(id), library = library_, audio = audio_, output = output_] {
         std::string why;
-        auto player = MpvPlayer::Create(library, audio, wake, &why);
+        auto player = MpvPlayer::Create(library, audio, output, wake, &why);
         if (player)
             player->SetId(id);
         madeSpare_ = std::move(player);  // read only after the thread was joined
@@ -325,6 +413,9 @@ void RealEngine::CollectSpare()
     if (!spare_)
         spare_ = std::move(madeSpare_);
     madeSpare_.reset();
+    // Its wake-ups before now found no player to go to: take in what it said since.
+    if (spare_)
+        spare_->Idle();
 }
 
 void RealEngine::LeaveMovies()
@@ -408,6 +499,29 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
     PortState* port = FindPort(portKey);
     if (!port || !port->window)
         return;
+    if (output_.NativeWindow()) {
+        // mpv's windows: each over its movie's box once the movie's first frame is up (until
+        // then, and after it, the window shows what it shows without a movie: the stop picture).
+        const auto now = std::chrono::steady_clock::now();
+        for (auto& [key, movie] : movies_) {
+            if (movie->port != portKey || !movie->videoWindow)
+                continue;
+            QWidget& window = *movie->videoWindow;
+            const QRect box = ToQRect(movie->box);
+            const bool shows = movie->player && movie->player->FrameShown() && !box.isEmpty();
+            if (window.geometry() != box && !box.isEmpty())
+                window.setGeometry(box);
+            if (shows && window.isHidden()) {
+                window.show();
+                if (movie->framesPainted == 0) {
+                    movie->framesPainted = 1;
+                    movie->firstPaint = now;
+                }
+            } else if (!shows && !window.isHidden()) {
+                window.hide();
+            }
+        }
+    }
     QRect area;
     bool opaque = false;
     for (auto& [key, movie] : movies_) {
@@ -431,7 +545,7 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
     if (!port->surface) {
         // Known to the port before the window hears of its new child, so that whatever the
         // window does on that message finds it.
-        auto* surface = new EngineSurface(nullptr, this, portKey);
+        auto* surface = new EngineSurface(nullptr, this, portKey, output_.NativeWindow());
         port->surface = surface;
         surface->setParent(port->window);  // owned by the window from here on
         port = FindPort(portKey);
@@ -493,7 +607,7 @@ Movie RealEngine::NewMovie(long)
 
 void RealEngine::MovieChanged(MovieState& movie)
 {
-    if (movie.player) {
+    if (movie.player && !movie.player->DrawsIntoWindow()) {
         PortState* port = FindPort(movie.port);
         const bool visible = port && port->window;
         const QRect box = ToQRect(movie.box);
@@ -528,14 +642,40 @@ void RealEngine::OnWake(std::uint64_t playerId)
     MovieState& movie = *it->second;
     if (!movie.player->Idle())
         return;
+    FrameChanged(movie, false);
+    // Painted frames: the window hears of every new one, so that its messages keep flowing
+    // while the movie plays. mpv's own output needs no message a frame; the video view has a
+    // steady clock of its own.
     PortState* port = FindPort(movie.port);
-    if (SurfaceShows(port, movie.box))
-        port->surface->update(ToQRect(movie.box).translated(-port->surface->pos()));
-    else
-        UpdateSurface(movie.port);
-    // The window hears of every new frame: its messages keep flowing while the movie plays.
-    if (port && port->window)
+    if (!movie.player->DrawsIntoWindow() && port && port->window)
         QCoreApplication::postEvent(port->window, new QEvent(QEvent::Type(EngineWakeUpEventType())));
+}
+
+void RealEngine::FrameChanged(MovieState& movie, bool deferLayout)
+{
+    PortState* port = FindPort(movie.port);
+    if (movie.player && movie.player->DrawsIntoWindow()) {
+        if (movie.videoWindow && movie.videoWindow->isHidden() && movie.player->FrameShown()) {
+            if (!deferLayout) {
+                UpdateSurface(movie.port);
+            } else if (QCoreApplication::instance()) {
+                const std::uintptr_t portKey = movie.port;
+                QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
+            }
+        }
+        if (movie.framesPainted > 0)
+            movie.framesPainted = std::max<std::uint64_t>(movie.framesPainted, movie.player->FramesRendered());
+        return;
+    }
+    if (SurfaceShows(port, movie.box)) {
+        port->surface->update(ToQRect(movie.box).translated(-port->surface->pos()));
+    } else if (!deferLayout) {
+        UpdateSurface(movie.port);
+    } else if (QCoreApplication::instance()) {
+        // The surface is made outside the window's message, which may be its painting.
+        const std::uintptr_t portKey = movie.port;
+        QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
+    }
 }
 
 void RealEngine::PlayMovie(Movie movie)
@@ -778,16 +918,8 @@ bool RealEngine::ControllerPassEvent(MovieController controller, const EngineEve
     if (!movie || !movie->player)
         return false;
     // Every event gives the movie its time: take in what mpv reported and draw a due frame.
-    if (movie->player->Idle()) {
-        PortState* port = FindPort(movie->port);
-        if (SurfaceShows(port, movie->box)) {
-            port->surface->update(ToQRect(movie->box).translated(-port->surface->pos()));
-        } else if (QCoreApplication::instance()) {
-            // The surface is made outside the window's message, which may be its painting.
-            const std::uintptr_t portKey = movie->port;
-            QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
-        }
-    }
+    if (movie->player->Idle())
+        FrameChanged(*movie, true);
     return false;
 }
 
@@ -904,12 +1036,26 @@ std::size_t RealEngine::PlayerCount() const
     return std::size_t(std::count_if(movies_.begin(), movies_.end(), [](const auto& m) { return m.second->player != nullptr; }));
 }
 
+std::uint64_t RealEngine::MovieWindowId(Movie movie) const
+{
+    MovieState* state = FindMovie(movie);
+    return state && state->videoWindow ? std::uint64_t(state->videoWindow->winId()) : 0;
+}
+
 bool RealEngine::SurfaceGeometry(Port port, int* x, int* y, int* width, int* height) const
 {
     PortState* state = FindPort(HandleKey(port));
-    if (!state || !state->surface || !state->surface->isVisible())
+    if (!state)
         return false;
-    const QRect g = state->surface->geometry();
+    // What shows movies there: mpv's windows, or the surface frames are painted on.
+    QRect g;
+    for (const auto& [key, movie] : movies_)
+        if (movie->port == HandleKey(port) && movie->videoWindow && movie->videoWindow->isVisible())
+            g = g.united(movie->videoWindow->geometry());
+    if (g.isEmpty() && state->surface && state->surface->isVisible())
+        g = state->surface->geometry();
+    if (g.isEmpty())
+        return false;
     if (x) *x = g.x();
     if (y) *y = g.y();
     if (width) *width = g.width();

@@ -4,6 +4,7 @@
 
 #include "playback/Engine.h"
 #include "playback/MpvLibrary.h"
+#include "playback/VideoOutput.h"
 
 #include <chrono>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class MpvPlayer;
@@ -27,8 +29,10 @@ constexpr int kEnginePictureShowMs = 1200;
 
 class RealEngine : public EngineBackend {
 public:
-    /// `structure` answers the structure operations (the box reader); `library` plays.
-    RealEngine(std::shared_ptr<MpvLibrary> library, std::unique_ptr<EngineBackend> structure);
+    /// `structure` answers the structure operations (the box reader); `library` plays. The video
+    /// output is chosen here, once (ChooseVideoOutput), unless one is given.
+    RealEngine(std::shared_ptr<MpvLibrary> library, std::unique_ptr<EngineBackend> structure,
+               std::optional<VideoOutputChoice> output = std::nullopt);
     ~RealEngine() override;
 
     // Movie files and structure: the structure engine's, with the movie's mpv instance made
@@ -98,6 +102,10 @@ public:
     /// Movies not yet disposed, and mpv instances among them.
     std::size_t MovieCount() const { return movies_.size(); }
     std::size_t PlayerCount() const;
+    /// How movies reach the screen.
+    const VideoOutputChoice& VideoOutput() const { return output_; }
+    /// The native window mpv draws a movie into (0 when none); for tests.
+    std::uint64_t MovieWindowId(Movie movie) const;
     /// The picture area of a port now (x, y, width, height in window coordinates); for tests.
     bool SurfaceGeometry(Port port, int* x, int* y, int* width, int* height) const;
 
@@ -128,11 +136,15 @@ private:
     static bool SurfaceShows(const PortState* port, const EngineRect& box);
     void DropMovie(std::uintptr_t movie);
     void ExpirePictures(std::uintptr_t port);
+    /// A movie's frame changed: the window that shows it is laid out or repainted.
+    void FrameChanged(MovieState& movie, bool deferLayout);
     TimeValue CurrentTime(MovieState& movie);
 
     std::shared_ptr<MpvLibrary> library_;
     std::unique_ptr<EngineBackend> structure_;
     std::unique_ptr<QObject> notifier_;  // lives on the user-interface thread; queued work runs there
+    VideoOutputChoice output_;
+    std::string lastError_;              // why the last movie could not be played
     bool audio_ = false;
     std::map<std::int16_t, std::string> filePaths_;
     // An instance made ahead, so that opening a movie does not wait for mpv to start.
@@ -149,5 +161,7 @@ private:
     std::uintptr_t nextHandle_ = std::uintptr_t(1) << 40;
 };
 
-/// The real engine over a loaded libmpv and the box reader.
-std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library);
+/// The real engine over a loaded libmpv and the box reader, with the video output given or chosen
+/// for this process.
+std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library,
+                                              std::optional<VideoOutputChoice> output = std::nullopt);

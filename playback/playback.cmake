@@ -10,6 +10,8 @@ set(vindrel_playback_sources
   MpvLibrary.cpp
   MpvPlayer.cpp
   RealEngine.cpp
+  VideoOutput.cpp
+  EngineLog.cpp
 )
 foreach(extra EngineStartup.cpp QuickTime.cpp VideoView.cpp Screenshot.cpp FrameCommand.cpp)
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${extra})

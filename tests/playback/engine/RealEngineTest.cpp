@@ -20,8 +20,12 @@ protected:
     {
         if (!HaveHdMovie() || !HaveMpv())
             GTEST_SKIP() << "needs ffmpeg's fixture movie and libmpv";
+        Install(std::nullopt);
+    }
+    void Install(std::optional<VideoOutputChoice> output)
+    {
         MpvLibrary::Status status;
-        auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status));
+        auto engine = MakeRealEngine(MpvLibrary::Load(kMpvLibraryName, &status), std::move(output));
         real = static_cast<RealEngine*>(engine.get());
         InstallEngine(std::move(engine));
         ASSERT_EQ(InitializeQTML(0), noErr);
@@ -176,8 +180,10 @@ TEST_F(RealEngineTest, PictureIsOfTheFrameShownAtTheMoviesOwnSize)
     EngineDisposePicture(picture);
 }
 
-TEST_F(RealEngineTest, DrawsTheMovieIntoItsBoxOfTheWindow)
+// Where mpv cannot draw into a window of its own, frames are rendered and painted by the view.
+TEST_F(RealEngineTest, TheSoftwareRenderPathDrawsTheMovieIntoItsBoxOfTheWindow)
 {
+    Install(DecideVideoOutput("render", true, ""));
     QWidget window;
     window.resize(720, 405);
     window.show();

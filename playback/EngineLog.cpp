@@ -1,0 +1,3 @@
+#include "playback/EngineLog.h"
+
+Q_LOGGING_CATEGORY(lcEngine, "vindrel.engine", QtWarningMsg)
