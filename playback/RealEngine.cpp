@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -87,8 +88,37 @@ public:
     }
     QPaintEngine* paintEngine() const override { return nullptr; }
 
+    /// Puts the native window where the widget is. Qt moves a native window with its own widget
+    /// but not with a widget above it that has no window of its own (the video view): when the
+    /// view moves, its movies' windows would stay behind on the screen.
+    void FollowAncestors()
+    {
+        QWindow* native = windowHandle();
+        QWidget* parent = nativeParentWidget();
+        if (!native || !parent)
+            return;
+        const QPoint at = mapTo(parent, QPoint(0, 0));
+        if (native->position() != at)
+            native->setPosition(at);
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {}
+};
+
+/// Tells the engine when the window of a port moves or is shown.
+class PortWatcher : public QObject {
+public:
+    explicit PortWatcher(std::function<void()> moved) : moved_(std::move(moved)) {}
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Move || e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
+            moved_();
+        return false;
+    }
+
+private:
+    std::function<void()> moved_;
 };
 }  // namespace
 
@@ -114,6 +144,7 @@ struct RealEngine::MovieState {
 struct RealEngine::PortState {
     QPointer<QWidget> window;
     QPointer<QWidget> surface;
+    std::unique_ptr<QObject> watcher;  // movies' windows follow the window's moves
     struct Shown {
         QImage image;  // already at the size of rect
         QRect rect;
@@ -445,6 +476,10 @@ Port RealEngine::AttachWindow(NativeWindow window, long, void*)
     auto port = std::make_unique<PortState>();
     port->window = static_cast<QWidget*>(window);
     const std::uintptr_t key = NextHandle();
+    if (output_.NativeWindow()) {
+        port->watcher = std::make_unique<PortWatcher>([this, key] { UpdateSurface(key); });
+        port->window->installEventFilter(port->watcher.get());
+    }
     ports_[key] = std::move(port);
     return HandleFromKey<Port>(key);
 }
@@ -506,11 +541,12 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
         for (auto& [key, movie] : movies_) {
             if (movie->port != portKey || !movie->videoWindow)
                 continue;
-            QWidget& window = *movie->videoWindow;
+            auto& window = static_cast<EngineVideoWindow&>(*movie->videoWindow);
             const QRect box = ToQRect(movie->box);
             const bool shows = movie->player && movie->player->FrameShown() && !box.isEmpty();
             if (window.geometry() != box && !box.isEmpty())
                 window.setGeometry(box);
+            window.FollowAncestors();
             if (shows && window.isHidden()) {
                 window.show();
                 if (movie->framesPainted == 0) {

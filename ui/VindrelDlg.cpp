@@ -699,6 +699,10 @@ bool CVindrelDlg::OnOwnSurface(const QPoint& pos) const
     if (!child) {
         return true;
     }
+    // The window mpv draws the movie into is part of the video.
+    if (videoView && videoView->isAncestorOf(child)) {
+        return true;
+    }
     return qobject_cast<const QLabel*>(child) != nullptr || child == &speedMeter;
 }
 

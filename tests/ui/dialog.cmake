@@ -42,9 +42,14 @@ add_executable(vindrel_playing_tests
   ${CMAKE_CURRENT_LIST_DIR}/PlayingHarness.h
   ${CMAKE_CURRENT_LIST_DIR}/PlayingTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlayingFakeEngineTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VideoOnScreenTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/FakeEngine.cpp
 )
 target_link_libraries(vindrel_playing_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
 target_compile_definitions(vindrel_playing_tests PRIVATE
-  VINDREL_SAMPLE_TOOL="${PROJECT_SOURCE_DIR}/tools/make-sample-recording")
+  VINDREL_SAMPLE_TOOL="${PROJECT_SOURCE_DIR}/tools/make-sample-recording"
+  VINDREL_ENGINE_FIXTURES="${PROJECT_BINARY_DIR}/tests/playback/engine/fixtures")
+if(TARGET engine_test_fixtures)
+  add_dependencies(vindrel_playing_tests engine_test_fixtures)
+endif()
 gtest_discover_tests(vindrel_playing_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
