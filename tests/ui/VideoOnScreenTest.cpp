@@ -10,6 +10,7 @@
 
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
@@ -51,21 +52,28 @@ void HoldAtFrame30(CVindrelDlg& dlg)
 }
 
 /// Clicks through the X server, as a user's mouse does (mpv's window is under the pointer).
-bool XClick(const QPoint& global, int clicks)
+bool XClick(const QPoint& global, int clicks, int button = 1)
 {
     return QProcess::execute(QStringLiteral("xdotool"),
                              {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
                               QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(clicks),
-                              QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")}) == 0;
+                              QStringLiteral("--delay"), QStringLiteral("60"), QString::number(button)}) == 0;
+}
+
+bool XKey(const char* keys)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)}) == 0;
 }
 
 struct MouseCounter : QObject {
     int presses = 0;
     int doubleClicks = 0;
+    int contextMenus = 0;
     bool eventFilter(QObject*, QEvent* e) override
     {
         presses += e->type() == QEvent::MouseButtonPress;
         doubleClicks += e->type() == QEvent::MouseButtonDblClick;
+        contextMenus += e->type() == QEvent::ContextMenu;
         return false;
     }
 };
@@ -116,6 +124,13 @@ TEST(VideoOnScreen, TheFrameFillsItsBoxInEveryLayoutThePointerReachesTheDialogAn
     QTest::qWait(300);
     ASSERT_TRUE(XClick(dlg.mapToGlobal(MovieBox(dlg, *real).center()), 1));
     EXPECT_TRUE(WaitUntil([&] { return mouse.presses >= pressesBefore + 2; }, 3000));
+    // The right button asks the dialog for its context menu; the keyboard stays the dialog's.
+    ASSERT_TRUE(XClick(dlg.mapToGlobal(MovieBox(dlg, *real).center()), 1, 3));
+    EXPECT_TRUE(WaitUntil([&] { return mouse.contextMenus >= 1; }, 3000));
+    ASSERT_TRUE(XKey("alt+space"));
+    EXPECT_TRUE(WaitUntil([&] { return dlg.systemMenu() && dlg.systemMenu()->isVisible(); }, 3000));
+    ASSERT_TRUE(XKey("Escape"));
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.systemMenu()->isVisible(); }, 3000));
 
     // Files dropped where the movie is go to the dialog, as the window system delivers a drop:
     // to the widget under the pointer, on to the first that takes drops.
