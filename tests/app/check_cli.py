@@ -125,7 +125,8 @@ def log_status(log_lines):
 def expected_dump(movie, status):
     valid, texts = reference_texts(movie)
     track = reference_track(texts) if valid else []
-    lines = [f"# status={status} valid={1 if valid else 0} elements={len(track)}"]
+    source = "native" if track else "none"
+    lines = [f"# status={status} valid={1 if valid else 0} elements={len(track)} source={source}"]
     for k, e in enumerate(track):
         gx, gy, gz = e["g"]
         lines.append(f"{k}\t{e['lat']}\t{e['lon']}\t{e['hemi']}\t{e['speed']}\t{gx:.6f}\t{gy:.6f}\t{gz:.6f}")
@@ -217,7 +218,7 @@ def case_two_tracks(ctx):
     movie = ctx.make("card/DCIM/100MEDIA/AMBA0003.MOV", seconds=4, audio=False, log=False)
     result = ctx.run("--dump-track", movie)
     check(result.returncode == 0, result.stderr)
-    check(result.stdout.decode() == "# status=NoGpsFile valid=0 elements=0\n", result.stdout)
+    check(result.stdout.decode() == "# status=NoGpsFile valid=0 elements=0 source=none\n", result.stdout)
 
 
 def case_bad_files(ctx):
