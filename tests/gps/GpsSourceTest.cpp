@@ -1,0 +1,117 @@
+// The readers of the camera families on bytes written by hand. Whole recordings of every family
+// are read back end to end by the command-line tests.
+
+#include "gps/GpsReaders.h"
+#include "gps/Nmea.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::int64_t kDay20260314 = 20526;  // 1773446400 s / 86400
+
+TEST(Nmea, SentencesReadOrAreRejectedForTheirReason)
+{
+    struct Case {
+        const char* sentence;
+        NmeaResult result;
+        bool valid;
+        double latitude, longitude, kmh;
+    };
+    const Case cases[] = {
+        {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*58\r\n", NmeaResult::Ok, true,
+         -33.5, -70.5, 18.52},
+        {"$GNGGA,120000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*57", NmeaResult::Ok, true,
+         48.1173, 11.0 + 31.0 / 60, 0},
+        {"$GPGGA,120000,,,,,0,00,99.9,,M,,M,,*72", NmeaResult::Ok, false, 0, 0, 0},
+        {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*59", NmeaResult::BadChecksum},
+        {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*5", NmeaResult::Truncated},
+        {"$GPRMC,120000,A,4807.038,N*59", NmeaResult::Truncated},
+        {"$GPRMC,120000,X,4807.038,N,01131.000,E,0,0,010120,,,A*6A", NmeaResult::Malformed},
+        {"$GPRMC,120000,A,4860.000,N,01131.000,E,0,0,010120,,,A*79", NmeaResult::Malformed},
+        {"$GPGSV,3,1,11*7B", NmeaResult::Other},
+        {"A,083000,140326,2235.0897,N,11355.3174,E,37.6,0.01,-0.02,0.98;", NmeaResult::Other},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sentence);
+        NmeaFix fix;
+        ASSERT_EQ(ReadNmeaSentence(c.sentence, &fix), c.result);
+        if (c.result != NmeaResult::Ok)
+            continue;
+        EXPECT_EQ(fix.valid, c.valid);
+        EXPECT_NEAR(fix.latitude, c.latitude, 1e-9);
+        EXPECT_NEAR(fix.longitude, c.longitude, 1e-9);
+        EXPECT_NEAR(fix.kmh, c.kmh, 1e-9);
+    }
+    NmeaFix fix;
+    ASSERT_EQ(ReadNmeaSentence(cases[0].sentence, &fix), NmeaResult::Ok);
+    EXPECT_TRUE(fix.hasDate);
+    EXPECT_EQ(fix.day, kDay20260314);
+    EXPECT_DOUBLE_EQ(fix.secondOfDay, 86399.5);
+}
+
+// A 0x60-byte Novatek block: "free" box, "GPS ", then the fields from `base` on.
+std::vector<std::uint8_t> NovatekBlock(std::size_t base, std::uint32_t month, const char letters[3], float lat,
+                                       float lon, float knots)
+{
+    std::vector<std::uint8_t> b(0x60);
+    auto le32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = std::uint8_t(v >> (8 * i));
+    };
+    auto f32 = [&](std::size_t at, float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        le32(at, bits);
+    };
+    b[3] = 0x60;
+    std::memcpy(b.data() + 4, "freeGPS ", 8);
+    const std::uint32_t fields[6] = {8, 30, 0, 26, month, 14};
+    for (int i = 0; i < 6; ++i)
+        le32(base + 4 * i, fields[i]);
+    std::memcpy(b.data() + base + 0x18, letters, 3);
+    f32(base + 0x1C, lat);
+    f32(base + 0x20, lon);
+    f32(base + 0x24, knots);
+    return b;
+}
+
+TEST(Novatek, BlocksInEitherLayoutReadAndImplausibleOnesAreRefused)
+{
+    struct Case {
+        std::size_t base;
+        std::uint32_t month;
+        const char* letters;
+        bool accepted, valid;
+        double latitude, longitude;
+    };
+    const Case cases[] = {
+        {0x30, 3, "ANE", true, true, 22.5848283, 113.9219567},
+        {0x10, 3, "ASW", true, true, -22.5848283, -113.9219567},
+        {0x30, 3, "V\0\0", true, false, 0, 0},
+        {0x30, 13, "ANE", false},
+        {0x30, 3, "AXE", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "base " << c.base << " month " << c.month << " " << c.letters);
+        const auto block = NovatekBlock(c.base, c.month, c.letters, 2235.0897f, 11355.3174f, 20.0f);
+        GpsReading r;
+        std::int64_t second = 0;
+        ASSERT_EQ(ReadNovatekBlock(block.data(), block.size(), &r, &second), c.accepted);
+        if (!c.accepted)
+            continue;
+        EXPECT_EQ(second, 1773477000);  // 2026-03-14 08:30:00 UTC
+        EXPECT_EQ(r.valid, c.valid);
+        if (c.valid) {
+            // float holds ddmm.mmmm to about 1e-4 minutes: 2e-6 degrees
+            EXPECT_NEAR(r.latitude, c.latitude, 3e-6);
+            EXPECT_NEAR(r.longitude, c.longitude, 3e-6);
+            EXPECT_NEAR(r.kmh, 37.04, 1e-4);
+        }
+    }
+    EXPECT_FALSE(ReadNovatekBlock(NovatekBlock(0x30, 3, "ANE", 1, 1, 1).data(), 0x5B, nullptr, nullptr));
+}
+
+}  // namespace
