@@ -180,15 +180,25 @@ void ReadNmeaTrack(const BoxReader& movie, const std::vector<std::uint32_t>& for
         const std::int64_t scale = track.MediaTimeScale();
         const std::int64_t end = track.SampleTableDuration();
         std::uint8_t buffer[4096];
+        std::string_view text;  // of the sample read last: a sample longer than a second is read once
+        std::uint64_t lastIndex = ~std::uint64_t(0);
         for (std::int64_t k = 0; k < kMaxGpsSeconds && k * scale < end; ++k) {
-            std::size_t n = 0;
-            if (!movie.ReadSample(track, k * scale, buffer, sizeof buffer, &n).ok() || n < 2)
+            SampleLocation where;
+            if (!track.FindSample(k * scale, &where).ok())
                 continue;
-            // A 16-bit length, the text, then perhaps style boxes.
-            const std::size_t length = BE16(buffer);
-            if (length + 2 > n)
-                continue;
-            ReadNmeaText(std::string_view(reinterpret_cast<const char*>(buffer + 2), length), k, table);
+            if (where.index != lastIndex) {
+                lastIndex = where.index;
+                text = {};
+                std::size_t n = 0;
+                if (!movie.ReadSample(where, buffer, sizeof buffer, &n).ok() || n < 2)
+                    continue;
+                // A 16-bit length, the text, then perhaps style boxes.
+                const std::size_t length = BE16(buffer);
+                if (length + 2 > n)
+                    continue;
+                text = std::string_view(reinterpret_cast<const char*>(buffer + 2), length);
+            }
+            ReadNmeaText(text, k, table);
         }
     }
 }
@@ -288,7 +298,7 @@ void NovatekScan(const ByteSource& file, NovatekSeconds& seconds)
     std::vector<BoxSpan> top;
     ListBoxes(file, 0, file.Size(), 4096, &top);
     constexpr std::size_t kChunk = 1u << 20;
-    std::vector<std::uint8_t> chunk(kChunk + 16);
+    std::vector<std::uint8_t> chunk;
     const std::uint8_t pattern[8] = {'f', 'r', 'e', 'e', 'G', 'P', 'S', ' '};
     for (const BoxSpan& box : top) {
         if (box.start >= kNovatekScanLimit)
@@ -303,6 +313,7 @@ void NovatekScan(const ByteSource& file, NovatekSeconds& seconds)
         for (std::uint64_t pos = box.payload; pos + 4 < end && seconds.accepted < kMaxNovatekBlocks; pos += kChunk) {
             // Each chunk overlaps the next by the pattern's length less one.
             const std::size_t n = std::size_t(std::min<std::uint64_t>(kChunk + 7, end - pos));
+            chunk.resize(std::max(chunk.size(), n));
             if (!file.ReadAt(pos, chunk.data(), n).ok())
                 break;
             const std::uint8_t* p = chunk.data();
@@ -610,7 +621,8 @@ void ReadGpmfTrack(const BoxReader& movie, const std::vector<std::uint32_t>& for
         std::int64_t time = 0;
         for (std::uint64_t i = 0; i < std::uint64_t(kMaxGpsSeconds) * 4; ++i) {
             SampleLocation where;
-            if (!track.FindSample(time, &where).ok() || where.duration <= 0)
+            if (!track.FindSample(time, &where).ok() || where.duration <= 0 ||
+                double(where.decodeTime) / scale >= double(kMaxGpsSeconds))
                 break;
             time = where.decodeTime + where.duration;
             if (where.size > (16u << 20))
