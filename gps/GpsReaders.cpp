@@ -39,6 +39,19 @@ constexpr std::uint64_t kMaxTextBytes = 64u << 20;
 
 int Rank(const GpsReading& r) { return r.valid ? (r.hasSpeed ? 2 : 1) : 0; }
 
+// Counts a sentence's result; true when it was read.
+bool Count(NmeaResult result, GpsReadCounts& counts)
+{
+    switch (result) {
+    case NmeaResult::Ok: ++counts.read; return true;
+    case NmeaResult::Truncated: ++counts.truncated; return false;
+    case NmeaResult::BadChecksum:
+    case NmeaResult::Malformed: ++counts.malformed; return false;
+    case NmeaResult::Other: return false;
+    }
+    return false;
+}
+
 GpsReading FromNmea(const NmeaFix& fix)
 {
     GpsReading r;
@@ -126,7 +139,7 @@ int ReadNmeaText(std::string_view text, std::int64_t second, GpsSecondTable& tab
         if (dollar == std::string_view::npos)
             return;
         NmeaFix fix;
-        if (ReadNmeaSentence(line.substr(dollar), &fix) != NmeaResult::Ok)
+        if (!Count(ReadNmeaSentence(line.substr(dollar), &fix), table.counts))
             return;
         table.AddFix(second, FromNmea(fix));
         ++read;
@@ -146,7 +159,7 @@ void ReadNmeaLog(std::string_view text, GpsSecondTable& table)
         if (dollar == std::string_view::npos)
             return;
         NmeaFix fix;
-        if (ReadNmeaSentence(line.substr(dollar), &fix) != NmeaResult::Ok || !fix.hasTime)
+        if (!Count(ReadNmeaSentence(line.substr(dollar), &fix), table.counts) || !fix.hasTime)
             return;
         if (fix.hasDate)
             knownDay = fix.day;
@@ -190,12 +203,17 @@ void ReadNmeaTrack(const BoxReader& movie, const std::vector<std::uint32_t>& for
                 lastIndex = where.index;
                 text = {};
                 std::size_t n = 0;
-                if (!movie.ReadSample(where, buffer, sizeof buffer, &n).ok() || n < 2)
+                const BoxResult r = movie.ReadSample(where, buffer, sizeof buffer, &n);
+                if (!r.ok() || n < 2) {
+                    ++(r.status == BoxStatus::Truncated || r.ok() ? table.counts.truncated : table.counts.malformed);
                     continue;
+                }
                 // A 16-bit length, the text, then perhaps style boxes.
                 const std::size_t length = BE16(buffer);
-                if (length + 2 > n)
+                if (length + 2 > n) {
+                    ++table.counts.truncated;
                     continue;
+                }
                 text = std::string_view(reinterpret_cast<const char*>(buffer + 2), length);
             }
             ReadNmeaText(text, k, table);
@@ -257,14 +275,21 @@ struct NovatekSeconds {
     {
         std::uint8_t head[kNovatekHead];
         if (offset > file.Size() || file.Size() - offset < kNovatekHead ||
-            !file.ReadAt(offset, head, sizeof head).ok())
+            !file.ReadAt(offset, head, sizeof head).ok()) {
+            ++table.counts.truncated;
             return;
-        if (BE32(head + 4) != Code("free") || std::memcmp(head + 8, "GPS ", 4) != 0 || BE32(head) < kNovatekHead)
+        }
+        if (BE32(head + 4) != Code("free") || std::memcmp(head + 8, "GPS ", 4) != 0 || BE32(head) < kNovatekHead) {
+            ++table.counts.malformed;
             return;
+        }
         GpsReading r;
         std::int64_t t = 0;
-        if (!ReadNovatekBlock(head, sizeof head, &r, &t))
+        if (!ReadNovatekBlock(head, sizeof head, &r, &t)) {
+            ++table.counts.malformed;
             return;
+        }
+        ++table.counts.read;
         if (!started) {
             started = true;
             first = t;
@@ -353,32 +378,39 @@ void ReadBlackVueData(std::string_view gpsLines, std::string_view accelRecords, 
 {
     ForEachLine(gpsLines, [&](std::string_view line) {
         // "[1773477000000]$GPRMC,..."
-        if (line.size() < 3 || line[0] != '[')
+        if (line.empty())
             return;
         const std::size_t close = line.find(']');
-        if (close == std::string_view::npos || close < 2 || close > 20)
-            return;
+        bool digits = line[0] == '[' && close != std::string_view::npos && close >= 2 && close <= 19;
         std::int64_t ms = 0;
-        for (std::size_t i = 1; i < close; ++i) {
-            if (line[i] < '0' || line[i] > '9')
-                return;
+        for (std::size_t i = 1; digits && i < close; ++i) {
+            digits = line[i] >= '0' && line[i] <= '9';
             ms = ms * 10 + (line[i] - '0');
+        }
+        if (!digits) {
+            ++table.counts.malformed;
+            return;
         }
         if (startMs < 0)
             startMs = ms;
         if (ms < startMs)
             return;
         NmeaFix fix;
-        if (ReadNmeaSentence(line.substr(close + 1), &fix) != NmeaResult::Ok)
+        if (!Count(ReadNmeaSentence(line.substr(close + 1), &fix), table.counts))
             return;
         table.AddFix((ms - startMs) / 1000, FromNmea(fix));
     });
     // 10-byte records: milliseconds from the start, then x, y, z in 1/128 g; FFFFFFFF ends them.
     const auto* p = reinterpret_cast<const std::uint8_t*>(accelRecords.data());
-    for (std::size_t i = 0; i + 10 <= accelRecords.size(); i += 10) {
+    for (std::size_t i = 0; i < accelRecords.size(); i += 10) {
+        if (accelRecords.size() - i < 10) {
+            ++table.counts.truncated;
+            break;
+        }
         const std::uint32_t ms = BE32(p + i);
         if (ms == 0xFFFFFFFFu)
             break;
+        ++table.counts.read;
         table.AddAcceleration(ms / 1000, std::int16_t(BE16(p + i + 4)) / 128.0,
                               std::int16_t(BE16(p + i + 6)) / 128.0, std::int16_t(BE16(p + i + 8)) / 128.0);
     }
@@ -498,6 +530,14 @@ struct GpmfContext {
 void FinishStream(const GpmfStream& s, const GpmfContext& c)
 {
     auto at = [&](std::size_t j, std::size_t n) { return c.start + c.seconds * double(j) / double(n); };
+    GpsReadCounts& counts = c.table.counts;
+    if (s.gps5)
+        ++(s.gps5->structSize == 20 && s.gps5->type == 'l' ? counts.read : counts.malformed);
+    if (s.gps9)
+        ++(s.gps9->structSize == 32 ? counts.read : counts.malformed);
+    if (s.accl)
+        ++(TypeSize(s.accl->type) > 0 && s.accl->structSize == 3 * TypeSize(s.accl->type) ? counts.read
+                                                                                          : counts.malformed);
     if (s.gps5 && s.gps5->structSize == 20 && s.gps5->type == 'l') {
         const std::size_t n = s.gps5->repeat;
         for (std::size_t j = 0; j < n; ++j) {
@@ -561,10 +601,15 @@ void WalkKlv(const std::uint8_t* p, const std::uint8_t* end, int depth, GpmfStre
         Klv item{BE32(p), char(p[4]), p[5], BE16(p + 6), p + 8};
         const std::size_t length = item.structSize * item.repeat;
         const std::size_t padded = (length + 3) & ~std::size_t(3);
-        if (padded > std::size_t(end - p) - 8)
-            return;  // cut short or damaged: nothing after it can be trusted
-        if (item.key == 0)
+        if (padded > std::size_t(end - p) - 8) {
+            // Cut short or damaged: nothing after it in this container can be trusted.
+            ++c.table.counts.truncated;
             return;
+        }
+        if (item.key == 0) {
+            ++c.table.counts.malformed;
+            return;
+        }
         if (item.type == 0) {
             if (item.key == Code("STRM")) {
                 GpmfStream inner;
@@ -596,6 +641,8 @@ void WalkKlv(const std::uint8_t* p, const std::uint8_t* end, int depth, GpmfStre
         }
         p += 8 + padded;
     }
+    if (p != end)
+        ++c.table.counts.truncated;  // less than a record header left
 }
 
 }  // namespace

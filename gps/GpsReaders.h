@@ -24,9 +24,20 @@ struct GpsReading {
     std::int64_t utcMs = std::numeric_limits<std::int64_t>::min();
 };
 
-/// The readings of a recording by second.
+/// What a reader met: the items (sentences, blocks, records) it took, and those it skipped
+/// because they end early (truncated) or are whole but not what their layout demands
+/// (malformed: a wrong checksum, an impossible field).
+struct GpsReadCounts {
+    std::size_t read = 0;
+    std::size_t truncated = 0;
+    std::size_t malformed = 0;
+};
+
+/// The readings of a recording by second, and what the reader met on the way.
 class GpsSecondTable {
 public:
+    GpsReadCounts counts;
+
     /// Keeps the best reading of the second: a fix with a speed before a fix without one before
     /// no fix; the first of equals. Seconds outside [0, kMaxGpsSeconds) are dropped.
     void AddFix(std::int64_t second, const GpsReading& reading);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
 
 namespace {
 
@@ -17,8 +19,8 @@ TEST(Nmea, SentencesReadOrAreRejectedForTheirReason)
     struct Case {
         const char* sentence;
         NmeaResult result;
-        bool valid;
-        double latitude, longitude, kmh;
+        bool valid = false;
+        double latitude = 0, longitude = 0, kmh = 0;
     };
     const Case cases[] = {
         {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*58\r\n", NmeaResult::Ok, true,
@@ -84,8 +86,8 @@ TEST(Novatek, BlocksInEitherLayoutReadAndImplausibleOnesAreRefused)
         std::size_t base;
         std::uint32_t month;
         const char* letters;
-        bool accepted, valid;
-        double latitude, longitude;
+        bool accepted = false, valid = false;
+        double latitude = 0, longitude = 0;
     };
     const Case cases[] = {
         {0x30, 3, "ANE", true, true, 22.5848283, 113.9219567},
@@ -112,6 +114,49 @@ TEST(Novatek, BlocksInEitherLayoutReadAndImplausibleOnesAreRefused)
         }
     }
     EXPECT_FALSE(ReadNovatekBlock(NovatekBlock(0x30, 3, "ANE", 1, 1, 1).data(), 0x5B, nullptr, nullptr));
+}
+
+TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
+{
+    const std::string good = "$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*58";
+    const std::string badSum = "$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*59";
+    const std::string cut = "$GPRMC,120000,A,4807.038,N*59";
+
+    // A Novatek index of three blocks: one good, one with month 13, one past the end of the file.
+    auto block = NovatekBlock(0x30, 3, "ANE", 2235.0897f, 11355.3174f, 20.0f);
+    std::vector<std::uint8_t> novatek = block;
+    block[0x40] = 13;
+    novatek.insert(novatek.end(), block.begin(), block.end());
+    const std::uint8_t moov[] = {0, 0, 0, 48, 'm', 'o', 'o', 'v', 0, 0, 0, 40, 'g', 'p', 's', ' ', 0, 0, 1, 1,
+                                 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0x60, 0, 0, 0, 0x60, 0, 0, 0, 0x60,
+                                 0, 0x10, 0, 0, 0, 0, 0, 0x60};
+    novatek.insert(novatek.end(), std::begin(moov), std::end(moov));
+
+    // A GPMF record that claims 200 repeats of 20 bytes in a 12-byte sample.
+    const std::uint8_t gpmf[] = {'G', 'P', 'S', '5', 'l', 20, 0, 200, 1, 2, 3, 4};
+
+    struct Case {
+        const char* what;
+        std::function<void(GpsSecondTable&)> read;
+        std::size_t read_, truncated, malformed, seconds;
+    };
+    const Case cases[] = {
+        {"NMEA log", [&](GpsSecondTable& t) { ReadNmeaLog(good + "\r\n" + badSum + "\r\n" + cut + "\r\n", t); }, 1, 1, 1, 1},
+        {"BlackVue", [&](GpsSecondTable& t) {
+             ReadBlackVueData("[1000]" + good + "\n[x]" + good + "\n", std::string("\0\0\0\x64\0\0\0\0\0\x80\0\0\0", 13), -1, t);
+         }, 2, 1, 1, 1},
+        {"Novatek", [&](GpsSecondTable& t) { ReadNovatek(*MakeMemorySource(novatek), t); }, 1, 1, 1, 1},
+        {"GPMF", [&](GpsSecondTable& t) { ReadGpmfSample(gpmf, sizeof gpmf, 0, 1, t); }, 0, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GpsSecondTable table;
+        c.read(table);
+        EXPECT_EQ(table.counts.read, c.read_);
+        EXPECT_EQ(table.counts.truncated, c.truncated);
+        EXPECT_EQ(table.counts.malformed, c.malformed);
+        EXPECT_EQ(table.Seconds(), c.seconds);
+    }
 }
 
 }  // namespace
