@@ -135,6 +135,28 @@ TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
     // A GPMF record that claims 200 repeats of 20 bytes in a 12-byte sample.
     const std::uint8_t gpmf[] = {'G', 'P', 'S', '5', 'l', 20, 0, 200, 1, 2, 3, 4};
 
+    // A stream of one GPS9 fix: 22.5848 N 113.9219 E at 5 m/s, 2026-03-14 08:30:00 UTC (day 9569
+    // since 2000, 30600 s).
+    std::vector<std::uint8_t> gps9;
+    auto put32 = [&](std::int32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            gps9.push_back(std::uint8_t(std::uint32_t(v) >> shift));
+    };
+    auto head = [&](const char* key, char type, int size, int repeat) {
+        for (int i = 0; i < 4; ++i)
+            gps9.push_back(std::uint8_t(key[i]));
+        for (int v : {int(type), size, 0, repeat})
+            gps9.push_back(std::uint8_t(v));
+    };
+    head("STRM", 0, 4, (8 + 36 + 8 + 32) / 4);
+    head("SCAL", 'l', 4, 9);
+    for (std::int32_t v : {10000000, 10000000, 1000, 1000, 1000, 1, 1000, 100, 1})
+        put32(v);
+    head("GPS9", '?', 32, 1);
+    for (std::int32_t v : {225848000, 1139219000, 12000, 5000, 5000, 9569, 30600000})
+        put32(v);
+    put32((150 << 16) | 3);  // DOP 1.50, fix 3
+
     struct Case {
         const char* what;
         std::function<void(GpsSecondTable&)> read;
@@ -147,6 +169,7 @@ TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
          }, 2, 1, 1, 1},
         {"Novatek", [&](GpsSecondTable& t) { ReadNovatek(*MakeMemorySource(novatek), t); }, 1, 1, 1, 1},
         {"GPMF", [&](GpsSecondTable& t) { ReadGpmfSample(gpmf, sizeof gpmf, 0, 1, t); }, 0, 1, 0, 0},
+        {"GPS9", [&](GpsSecondTable& t) { ReadGpmfSample(gps9.data(), gps9.size(), 0, 1, t); }, 1, 0, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -156,6 +179,14 @@ TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
         EXPECT_EQ(table.counts.truncated, c.truncated);
         EXPECT_EQ(table.counts.malformed, c.malformed);
         EXPECT_EQ(table.Seconds(), c.seconds);
+        if (std::string(c.what) == "GPS9" && table.Seconds() == 1) {
+            const GpsReading& fix = table.Slots()[0].fix;
+            EXPECT_TRUE(fix.valid);
+            EXPECT_NEAR(fix.latitude, 22.5848, 1e-9);
+            EXPECT_NEAR(fix.longitude, 113.9219, 1e-9);
+            EXPECT_NEAR(fix.kmh, 18.0, 1e-9);
+            EXPECT_EQ(fix.utcMs, 1773477000000);
+        }
     }
 }
 
