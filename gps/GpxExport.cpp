@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QIODevice>
-#include <QTimeZone>
 
 #include <limits>
 #include <QXmlStreamWriter>
@@ -44,7 +43,7 @@ bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackN
         xml.writeAttribute(QStringLiteral("lat"), QString::number(lat, 'f', 6));
         xml.writeAttribute(QStringLiteral("lon"), QString::number(lon, 'f', 6));
         if (k < utcMs.size() && utcMs[k] != std::numeric_limits<std::int64_t>::min()) {
-            const QDateTime time = QDateTime::fromMSecsSinceEpoch(utcMs[k], QTimeZone::utc());
+            const QDateTime time = QDateTime::fromMSecsSinceEpoch(utcMs[k], Qt::UTC);  // written with Z
             if (time.isValid())
                 xml.writeTextElement(QStringLiteral("time"), time.toString(Qt::ISODateWithMs));
         }

@@ -348,8 +348,8 @@ def case_families(ctx):
         fixes = [int(line.split("\t")[0]) for line in truth_lines if line.split("\t")[1] == "A"]
         timed = [p.find("g:time", ns).text for p in points if p.find("g:time", ns) is not None]
         check(len(timed) == len(fixes), f"{source}: {len(timed)} times for {len(fixes)} fixes")
-        first = time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(START_EPOCH + fixes[0]))
-        check(timed[0].startswith(first), f"{source}: first time {timed[0]}, want {first}")
+        first = time.strftime("%Y-%m-%dT%H:%M:%S.000Z", time.gmtime(START_EPOCH + fixes[0]))
+        check(timed[0] == first, f"{source}: first time {timed[0]}, want {first}")
 
 
 def case_family_order(ctx):
