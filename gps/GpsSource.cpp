@@ -155,7 +155,8 @@ bool HasNativeGpsTrack(const QString& path)
         return false;
     const BoxTrack& track = movie->TrackAt(2);
     const auto& refs = track.DataReferences();
-    if (refs.empty() || refs[0].type != Code("alis"))
+    // The engine calls a first data reference that points into the file itself 'alis'.
+    if (refs.empty() || !(refs[0].SelfContained() || refs[0].type == Code("alis")))
         return false;
     const std::int64_t scale = track.MediaTimeScale();
     std::uint8_t buffer[512];
