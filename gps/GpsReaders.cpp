@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -462,10 +463,7 @@ struct GpmfStream {
     std::vector<double> scale;
     int fix = -1;  // GPSF; -1 when the stream has none
     std::int64_t utcMs = std::numeric_limits<std::int64_t>::min();
-    const Klv* gps5 = nullptr;
-    const Klv* gps9 = nullptr;
-    const Klv* accl = nullptr;
-    Klv gps5Item{}, gps9Item{}, acclItem{};
+    std::optional<Klv> gps5, gps9, accl;
 };
 
 double Scale(const std::vector<double>& s, std::size_t i)
@@ -629,14 +627,11 @@ void WalkKlv(const std::uint8_t* p, const std::uint8_t* end, int depth, GpmfStre
             } else if (item.key == Code("GPSU") && item.type == 'U') {
                 stream->utcMs = GpsUtc(item);
             } else if (item.key == Code("GPS5")) {
-                stream->gps5Item = item;
-                stream->gps5 = &stream->gps5Item;
+                stream->gps5 = item;
             } else if (item.key == Code("GPS9")) {
-                stream->gps9Item = item;
-                stream->gps9 = &stream->gps9Item;
+                stream->gps9 = item;
             } else if (item.key == Code("ACCL")) {
-                stream->acclItem = item;
-                stream->accl = &stream->acclItem;
+                stream->accl = item;
             }
         }
         p += 8 + padded;
