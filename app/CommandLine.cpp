@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "gps/GpsRecord.h"
+#include "gps/GpsSource.h"
 #include "gps/GpsTextTrack.h"
 #include "gps/GpxExport.h"
 #include "gps/RecordingName.h"
@@ -25,7 +26,7 @@ const char* const kUsage =
     "Plays dash-camera recordings with their route, speed and G-sensor curves.\n"
     "\n"
     "Options:\n"
-    "  --dump-track FILE          print the GPS log status and the GPS track of FILE\n"
+    "  --dump-track FILE          print the GPS status, the GPS track of FILE and its source\n"
     "  --export-gpx FILE [OUT]    write the GPS track of FILE as GPX 1.1 to OUT or standard output\n"
     "  --list DIR                 list the recordings of DIR in time order\n"
     "  --frame FILE SECONDS OUT   save the frame shown at SECONDS of FILE as a bitmap\n"
@@ -37,6 +38,7 @@ struct LoadedTrack {
     TextTrackData textTrack;
     std::vector<GpsSample> gpsTrack;
     std::vector<GSensorSample> gSensorSeries;
+    GpsSourceInfo source;
 };
 
 QString ReasonFor(OSErr err)
@@ -70,9 +72,9 @@ bool LoadTrack(const QString& path, LoadedTrack& loaded, QTextStream& err)
         err << "vindrel: " << path << ": cannot be opened as a movie: " << ReasonFor(error) << Qt::endl;
         return false;
     }
-    ReadGpsTextTrack(movie, loaded.textTrack);
-    BuildTracks(loaded.textTrack, loaded.gpsTrack, loaded.gSensorSeries);
+    ReadRecordingTracks(movie, path, loaded.textTrack, loaded.gpsTrack, loaded.gSensorSeries, &loaded.source);
     EngineDisposeMovie(movie);
+    loaded.status = RateGpsSource(loaded.status, loaded.source.family, loaded.source.fixes, loaded.gpsTrack.size());
     return true;
 }
 
@@ -86,8 +88,10 @@ int DumpTrack(const QString& file, QTextStream& out, QTextStream& err)
     LoadedTrack loaded;
     if (!LoadTrack(path, loaded, err))
         return 1;
-    out << "# status=" << GpsStatusName(loaded.status) << " valid=" << (loaded.textTrack.valid ? 1 : 0)
-        << " elements=" << loaded.gpsTrack.size() << '\n';
+    // valid: the native track was read whole, or another family gave the track.
+    const bool valid = loaded.textTrack.valid || loaded.source.family != GpsFamily::None;
+    out << "# status=" << GpsStatusName(loaded.status) << " valid=" << (valid ? 1 : 0)
+        << " elements=" << loaded.gpsTrack.size() << " source=" << GpsFamilyName(loaded.source.family) << '\n';
     for (std::size_t k = 0; k < loaded.gpsTrack.size(); ++k) {
         const GpsSample& g = loaded.gpsTrack[k];
         const GSensorSample& s = loaded.gSensorSeries[k];
@@ -110,14 +114,14 @@ int ExportGpx(const QString& file, const QString& outPath, QTextStream& out, QTe
     if (outPath.isEmpty()) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        WriteGpxTrack(loaded.gpsTrack, name, buffer);
+        WriteGpxTrack(loaded.gpsTrack, name, buffer, loaded.source.utcMs);
         out << QString::fromUtf8(buffer.data());
         out.flush();
         return 0;
     }
     // Written aside and renamed into place, so a failure never leaves half a file behind.
     QSaveFile target(outPath);
-    if (!target.open(QIODevice::WriteOnly) || !WriteGpxTrack(loaded.gpsTrack, name, target) ||
+    if (!target.open(QIODevice::WriteOnly) || !WriteGpxTrack(loaded.gpsTrack, name, target, loaded.source.utcMs) ||
         !target.commit()) {
         err << "vindrel: " << outPath << ": cannot be written: " << target.errorString() << Qt::endl;
         return 1;

@@ -1,6 +1,9 @@
 #include "GpxExport.h"
 
+#include <QDateTime>
 #include <QIODevice>
+
+#include <limits>
 #include <QXmlStreamWriter>
 
 namespace {
@@ -13,7 +16,8 @@ bool ReadCoordinate(const QString& text, double& value)
 }
 }  // namespace
 
-bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackName, QIODevice& out)
+bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackName, QIODevice& out,
+                   const std::vector<std::int64_t>& utcMs)
 {
     QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
@@ -28,7 +32,8 @@ bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackN
     xml.writeTextElement(QStringLiteral("name"), trackName);
     xml.writeStartElement(QStringLiteral("trkseg"));
     const QString ext = QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2");
-    for (const GpsSample& sample : gpsTrack) {
+    for (std::size_t k = 0; k < gpsTrack.size(); ++k) {
+        const GpsSample& sample = gpsTrack[k];
         double lat = 0, lon = 0;
         if (!ReadCoordinate(sample.latitude, lat) || !ReadCoordinate(sample.longitude, lon))
             continue;
@@ -37,6 +42,11 @@ bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackN
         xml.writeStartElement(QStringLiteral("trkpt"));
         xml.writeAttribute(QStringLiteral("lat"), QString::number(lat, 'f', 6));
         xml.writeAttribute(QStringLiteral("lon"), QString::number(lon, 'f', 6));
+        if (k < utcMs.size() && utcMs[k] != std::numeric_limits<std::int64_t>::min()) {
+            const QDateTime time = QDateTime::fromMSecsSinceEpoch(utcMs[k], Qt::UTC);  // written with Z
+            if (time.isValid())
+                xml.writeTextElement(QStringLiteral("time"), time.toString(Qt::ISODateWithMs));
+        }
         xml.writeStartElement(QStringLiteral("extensions"));
         xml.writeStartElement(ext, QStringLiteral("TrackPointExtension"));
         xml.writeTextElement(ext, QStringLiteral("speed"), QString::number(sample.speed / 3.6, 'f', 3));

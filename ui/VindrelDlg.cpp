@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "controls/Skin.h"
 #include "gps/GpsRecord.h"
+#include "gps/GpsSource.h"
 #include "gps/RecordingName.h"
 #include "map/MapStartup.h"
 #include "playback/EngineStartup.h"
@@ -531,7 +532,7 @@ void CVindrelDlg::AddCommandLineRecordings(const QStringList& words)
         }
         // The log is looked for relative to the recording's folder, so the path must be whole.
         const QString path = QFileInfo(word).absoluteFilePath();
-        recordings.push_back(RecordingEntry{path, QString(), CheckGpsLog(path)});
+        recordings.push_back(RecordingEntry{path, QString(), RecordingGpsStatus(path)});
     }
 }
 

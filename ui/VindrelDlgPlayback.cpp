@@ -4,6 +4,7 @@
 #include "ui/VindrelDlg.h"
 
 #include "gps/GpsRecord.h"
+#include "gps/GpsSource.h"
 #include "gps/RecordingName.h"
 #include "playback/Engine.h"
 #include "playback/QuickTime.h"
@@ -127,8 +128,8 @@ int CVindrelDlg::OpenCurrentRecording()
     wrapper.OpenMovie(narrowPath.constData());  // a movie that fails to open still goes through
     const Movie movie = wrapper.movie;
 
-    ReadGpsTextTrack(movie, textTrackData);
-    const bool ok = BuildTracks(textTrackData, gpsTrack, gSensorGraph.gSensorSeries());
+    // The record text track as always; where it gives nothing, the camera's other GPS families.
+    const bool ok = ReadRecordingTracks(movie, entry.filePath, textTrackData, gpsTrack, gSensorGraph.gSensorSeries());
     if (ok && entry.gpsStatus == GpsPresent) {
         mapView.SendRouteToMap(QList<GpsSample>(gpsTrack.begin(), gpsTrack.end()));
     }

@@ -14,6 +14,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 import xml.etree.ElementTree as ET
 
 
@@ -125,7 +126,8 @@ def log_status(log_lines):
 def expected_dump(movie, status):
     valid, texts = reference_texts(movie)
     track = reference_track(texts) if valid else []
-    lines = [f"# status={status} valid={1 if valid else 0} elements={len(track)}"]
+    source = "native" if track else "none"
+    lines = [f"# status={status} valid={1 if valid else 0} elements={len(track)} source={source}"]
     for k, e in enumerate(track):
         gx, gy, gz = e["g"]
         lines.append(f"{k}\t{e['lat']}\t{e['lon']}\t{e['hemi']}\t{e['speed']}\t{gx:.6f}\t{gy:.6f}\t{gz:.6f}")
@@ -217,7 +219,7 @@ def case_two_tracks(ctx):
     movie = ctx.make("card/DCIM/100MEDIA/AMBA0003.MOV", seconds=4, audio=False, log=False)
     result = ctx.run("--dump-track", movie)
     check(result.returncode == 0, result.stderr)
-    check(result.stdout.decode() == "# status=NoGpsFile valid=0 elements=0\n", result.stdout)
+    check(result.stdout.decode() == "# status=NoGpsFile valid=0 elements=0 source=none\n", result.stdout)
 
 
 def case_bad_files(ctx):
@@ -276,6 +278,100 @@ def case_options(ctx):
     check(bad.returncode != 0 and b"--dump-track" in bad.stderr, "usage on stderr")
     short = ctx.run("--dump-track")
     check(short.returncode != 0, "a missing FILE is an error")
+
+
+# ---------------------------------------------------------------- other camera families
+
+START_EPOCH = 1773477000  # the sample tool's second 0 of the drive, UTC
+
+
+def expected_family_track(truth_lines):
+    """The per-second track the truth gives: a second without a fix keeps the last one, the
+    seconds before the first fix take its position (not its speed)."""
+    track, current = [], None
+    for line in truth_lines:
+        second, fix, lat, lon, kmh, gx, gy, gz = line.split("\t")
+        if fix == "A":
+            current = (float(lat), float(lon), float(kmh))
+        track.append({"second": int(second), "pos": current, "fix": fix == "A",
+                      "g": (float(gx), float(gy), float(gz))})
+    first = next((e["pos"] for e in track if e["pos"]), None)
+    for e in track:
+        if e["pos"] is None and first:
+            e["pos"] = (first[0], first[1], 0.0)
+    return track
+
+
+def check_family_dump(got, truth_lines, source, with_g):
+    want = expected_family_track(truth_lines)
+    head = got[0].split(" ")
+    check(head[-1] == f"source={source}", f"{source}: {got[0]}")
+    check(head[3] == f"elements={len(want)}", f"{source}: {got[0]}, want {len(want)} elements")
+    check(head[1] == "status=GpsPresent", f"{source}: mostly fixes, no log: {got[0]}")
+    for line, w in zip(got[1:], want):
+        k, lat, lon, hemi, speed, gx, gy, gz = line.split("\t")
+        wlat, wlon, wkmh = w["pos"]
+        check(abs(float(lat) - wlat) <= 1e-6 and abs(float(lon) - wlon) <= 1e-6, f"{source} {line} vs {w}")
+        check(hemi == ("N" if wlat >= 0 else "S") + ("E" if wlon >= 0 else "W"), f"{source} {line}")
+        check(abs(int(speed) - wkmh) <= 1, f"{source} speed {line} vs {wkmh:.2f}")
+        g = (float(gx), float(gy), float(gz))
+        check(all(abs(a - (b if with_g else 0.0)) <= 0.011 for a, b in zip(g, w["g"])), f"{source} g {line} vs {w['g']}")
+
+
+def case_families(ctx):
+    """Each camera family: a drive with no-fix seconds and one damaged second, written by the
+    sample tool from the formats' layouts and read back; its GPX carries the GPS times."""
+    table = [  # tool options, source, with acceleration
+        (["--gps", "nmea"], "nmea-track", False),
+        (["--gps", "novatek"], "novatek", False),
+        (["--gps", "novatek", "--no-index", "--early-layout"], "novatek", False),
+        (["--gps", "blackvue"], "blackvue", True),
+        (["--gps", "gpmf"], "gpmf", True),
+        (["--gps", "none", "--nmea-log"], "nmea-log", False),
+    ]
+    for i, (options, source, with_g) in enumerate(table):
+        movie = os.path.join(ctx.work, f"family{i}", "FILE0001.MOV")
+        truth = movie + ".truth"
+        os.makedirs(os.path.dirname(movie))
+        subprocess.run([ctx.maker, "movie", movie, "--seconds", "12", "--offset", "108", "--size", "160x90",
+                        "--fps", "5", "--no-fix", "3:5", "--spoil", "8", "--truth", truth, *options], check=True)
+        result = ctx.run("--dump-track", movie)
+        check(result.returncode == 0, f"{source}: exit {result.returncode}")
+        truth_lines = open(truth).read().splitlines()
+        got = result.stdout.decode().splitlines()
+        check_family_dump(got, truth_lines, source, with_g)
+
+        gpx = ET.fromstring(ctx.run("--export-gpx", movie).stdout)
+        ns = {"g": "http://www.topografix.com/GPX/1/1"}
+        points = gpx.findall("g:trk/g:trkseg/g:trkpt", ns)
+        check(len(points) == len(got) - 1, f"{source}: {len(points)} GPX points")
+        fixes = [int(line.split("\t")[0]) for line in truth_lines if line.split("\t")[1] == "A"]
+        timed = [p.find("g:time", ns).text for p in points if p.find("g:time", ns) is not None]
+        check(len(timed) == len(fixes), f"{source}: {len(timed)} times for {len(fixes)} fixes")
+        first = time.strftime("%Y-%m-%dT%H:%M:%S.000Z", time.gmtime(START_EPOCH + fixes[0]))
+        check(timed[0] == first, f"{source}: first time {timed[0]}, want {first}")
+
+
+def case_family_order(ctx):
+    """Two families in one recording: the earlier in the order wins; none at all gives none. Without
+    a log the status comes from the fixes of another family (1 of 5 seconds is enough),
+    never from the native track's."""
+    table = [  # tool options, first line of the dump
+        (["--gps", "native", "--nmea-log"], "# status=NoGpsFile valid=1 elements=4 source=native"),
+        (["--gps", "nmea", "--nmea-log"], "# status=GpsPresent valid=1 elements=5 source=nmea-track"),
+        (["--gps", "novatek", "--nmea-log"], "# status=GpsPresent valid=1 elements=5 source=novatek"),
+        (["--gps", "gpmf", "--nmea-log"], "# status=GpsPresent valid=1 elements=5 source=gpmf"),
+        (["--gps", "blackvue", "--no-fix", "1:5"], "# status=GpsPresent valid=1 elements=5 source=blackvue"),
+        (["--gps", "blackvue", "--no-fix", "0:5"], "# status=NoGpsInfo valid=1 elements=5 source=blackvue"),
+        (["--gps", "none"], "# status=NoGpsFile valid=0 elements=0 source=none"),
+    ]
+    for i, (options, want) in enumerate(table):
+        movie = os.path.join(ctx.work, f"order{i}.mov")
+        subprocess.run([ctx.maker, "movie", movie, "--seconds", "5", "--size", "160x90", "--fps", "5", *options],
+                       check=True)
+        result = ctx.run("--dump-track", movie)
+        head = result.stdout.decode().splitlines()[0]
+        check(result.returncode == 0 and head == want, f"{options}: {head}, want {want}")
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}

@@ -1,11 +1,15 @@
 // Fuzz target: a movie file read by the box reader, then through the engine operations by the GPS
-// text-track reader and the track builder, as the player reads a recording it opens.
+// text-track reader and the track builder, as the player reads a recording it opens; then by the
+// readers of the other GPS families, on the file and on the bytes as text and metadata.
 
 #include "playback/BoxReader.h"
 #include "playback/Engine.h"
 #ifdef VINDREL_FUZZ_GPS
 #include "gps/GpsRecord.h"
+#include "gps/GpsReaders.h"
+#include "gps/GpsSource.h"
 #include "gps/GpsTextTrack.h"
+#include "playback/BoxReaderGps.h"
 #endif
 
 #include <cstdint>
@@ -67,6 +71,30 @@ void ReadAllSamples(const BoxReader& movie)
     }
 }
 
+#ifdef VINDREL_FUZZ_GPS
+// Every family's reader on the same bytes: as a movie, as boxes, as text and as metadata.
+void ReadGpsFamilies(const std::uint8_t* data, std::size_t size)
+{
+    const auto source = MakeMemorySource(std::vector<std::uint8_t>(data, data + size));
+    GpsSecondTable novatek, blackvue, track, gpmf, log, lines, sample;
+    ReadNovatek(*source, novatek);
+    ReadBlackVueBoxes(*source, blackvue);
+    std::unique_ptr<BoxReader> movie;
+    if (BoxReader::Open(source, &movie).ok()) {
+        const std::vector<std::uint32_t> formats = TrackSampleFormats(*source);
+        ReadNmeaTrack(*movie, formats, track);
+        ReadGpmfTrack(*movie, formats, gpmf);
+    }
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    ReadNmeaLog(text, log);
+    ReadBlackVueData(text, text, -1, lines);
+    ReadGpmfSample(data, size, 0.0, 1.0, sample);
+    for (const GpsSecondTable* t : {&novatek, &blackvue, &track, &gpmf, &log, &lines, &sample})
+        if (t->Seconds() > std::size_t(kMaxGpsSeconds))
+            std::abort();
+}
+#endif
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -86,9 +114,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadAllSamples(*movie);
     movie.reset();
 
+#ifdef VINDREL_FUZZ_GPS
+    ReadGpsFamilies(data, size);
+#endif
+
     // The player's road: open the file through the engine, read the third track, build the tracks.
     if (!WriteInput(data, size))
         return 0;
+#ifdef VINDREL_FUZZ_GPS
+    // The other families from the file, as the player reads them where the text track has none.
+    const GpsTracks other = ReadOtherGpsSources(QString::fromLocal8Bit(g_path.c_str()));
+    if (other.gpsTrack.size() != other.gSensorSeries.size() || other.gpsTrack.size() != other.utcMs.size())
+        std::abort();
+#endif
     Movie m = nullptr;
     const OSErr err = EngineOpenMoviePath(g_path, &m);
     const std::string reason = CurrentEngine().LastErrorText();

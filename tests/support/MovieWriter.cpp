@@ -101,7 +101,8 @@ Box SampleTable(const TrackSpec& t, const std::vector<std::uint64_t>& chunkOffse
 
     Box stsd("stsd");
     stsd.FullHeader(0, 0).U32(1);
-    const std::string format = t.handler == "vide" ? "avc1" : t.handler == "soun" ? "mp4a" : "text";
+    const std::string format = t.handler == "vide" ? "avc1" : t.handler == "soun" ? "mp4a"
+                             : t.handler == "meta" ? "gpmd" : "text";
     stsd.U32(16).Type(format).Zeros(6).U16(1);
     stbl.Add(stsd);
 

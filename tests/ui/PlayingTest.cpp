@@ -178,6 +178,55 @@ TEST(Playing, ARecordingWithoutLogShowsItsStatusPageAndStillFollowsTheTrack)
     EXPECT_TRUE(PageCalls(dlg).isEmpty());  // a status page has no map functions
 }
 
+// Recordings without a log whose GPS is kept as another camera family does (the sample tool's
+// --gps, plus its options): rated by their fixes, so the map page comes at once, with the route,
+// the position and the speed.
+namespace {
+
+void PlaysCameraFamilies(const std::vector<QStringList>& families)
+{
+    for (const QStringList& family : families) {
+        SCOPED_TRACE(family.join(QLatin1Char(' ')).toStdString());
+        QTemporaryDir files;
+        const QString movie = files.path() + QStringLiteral("/FILE0001.MOV");
+        const QStringList args = QStringList{QStringLiteral("movie"), movie, QStringLiteral("--seconds"), QStringLiteral("4"),
+                                             QStringLiteral("--offset"), QStringLiteral("100"), QStringLiteral("--size"),
+                                             QStringLiteral("160x90"), QStringLiteral("--fps"), QStringLiteral("5"),
+                                             QStringLiteral("--gps")} + family;
+        QProcess tool;
+        tool.start(QStringLiteral(VINDREL_SAMPLE_TOOL), args);
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+        DialogHarness h({movie});
+        CVindrelDlg& dlg = StartRecorded(h);
+        ASSERT_TRUE(WaitUntil([&] { return dlg.recordingLoaded; }, kPlayTimeoutMs));
+        EXPECT_TRUE(PageIs(dlg, "googlearth.html"));
+        EXPECT_EQ(dlg.gpsTrack.size(), 4u);
+        ASSERT_TRUE(WaitUntil([&] { return AtSecond(dlg, 2); }, kPlayTimeoutMs));
+        EXPECT_TRUE(dlg.longitudeText.text().startsWith(QStringLiteral("E:113.9"))) << dlg.longitudeText.text().toStdString();
+        EXPECT_TRUE(dlg.latitudeText.text().startsWith(QStringLiteral("N:22.5"))) << dlg.latitudeText.text().toStdString();
+        EXPECT_GT(dlg.speedMeter.value(), 80);  // 90 km/h at this part of the drive
+        const QStringList calls = PageCalls(dlg);
+        EXPECT_EQ(calls.count(QStringLiteral("clearPath()")), 1);
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                [](const QString& c) { return c.startsWith(QLatin1String("appendPathNode(")); }),
+                  4);
+    }
+}
+
+}  // namespace
+
+TEST(Playing, NmeaTrackAndNmeaLogRecordingsPlayWithRouteReadoutsAndMeterFromTheFirstOpening)
+{
+    PlaysCameraFamilies({{QStringLiteral("nmea")}, {QStringLiteral("none"), QStringLiteral("--nmea-log")}});
+}
+
+TEST(Playing, NovatekBlackVueAndGpmfRecordingsPlayWithRouteReadoutsAndMeterFromTheFirstOpening)
+{
+    PlaysCameraFamilies({{QStringLiteral("novatek")}, {QStringLiteral("blackvue")}, {QStringLiteral("gpmf")}});
+}
+
 TEST(Playing, WithoutNetworkEveryLaterRecordingShowsNoConnectionWithoutAnotherCheck)
 {
     QTemporaryDir files;
