@@ -38,6 +38,20 @@ EngineRect WithBar(EngineRect box, bool shown)
     return box;
 }
 
+/// Puts a native child window where its widget is. Qt moves a native window with its own widget
+/// but not with a widget above it that has no window of its own (the video view): when the view
+/// moves, the windows of its movies and pictures would stay behind on the screen.
+void FollowAncestors(QWidget& widget)
+{
+    QWindow* native = widget.windowHandle();
+    QWidget* parent = widget.nativeParentWidget();
+    if (!native || !parent)
+        return;
+    const QPoint at = widget.mapTo(parent, QPoint(0, 0));
+    if (native->position() != at)
+        native->setPosition(at);
+}
+
 /// The child widget through which the engine draws into a port's window: the frames of the
 /// port's movies in their boxes (software render path), and the pictures drawn on top of them.
 /// Above mpv's own windows it must be a native window itself to be seen.
@@ -87,20 +101,6 @@ public:
         setAcceptDrops(false);
     }
     QPaintEngine* paintEngine() const override { return nullptr; }
-
-    /// Puts the native window where the widget is. Qt moves a native window with its own widget
-    /// but not with a widget above it that has no window of its own (the video view): when the
-    /// view moves, its movies' windows would stay behind on the screen.
-    void FollowAncestors()
-    {
-        QWindow* native = windowHandle();
-        QWidget* parent = nativeParentWidget();
-        if (!native || !parent)
-            return;
-        const QPoint at = mapTo(parent, QPoint(0, 0));
-        if (native->position() != at)
-            native->setPosition(at);
-    }
 
 protected:
     void paintEvent(QPaintEvent*) override {}
@@ -541,12 +541,12 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
         for (auto& [key, movie] : movies_) {
             if (movie->port != portKey || !movie->videoWindow)
                 continue;
-            auto& window = static_cast<EngineVideoWindow&>(*movie->videoWindow);
+            QWidget& window = *movie->videoWindow;
             const QRect box = ToQRect(movie->box);
             const bool shows = movie->player && movie->player->FrameShown() && !box.isEmpty();
             if (window.geometry() != box && !box.isEmpty())
                 window.setGeometry(box);
-            window.FollowAncestors();
+            FollowAncestors(window);
             if (shows && window.isHidden()) {
                 window.show();
                 if (movie->framesPainted == 0) {
@@ -591,6 +591,7 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
     port->surface->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     if (port->surface->geometry() != area)
         port->surface->setGeometry(area);
+    FollowAncestors(*port->surface);
     port->surface->raise();
     port->surface->show();
     port->surface->update();
