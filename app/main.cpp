@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "playback/MpvLibrary.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -27,6 +28,7 @@ std::string PlayerModulePath(const char* argv0)
 
 int main(int argc, char* argv[])
 {
+    LimitMallocArenas();
     QTextStream err(stderr);
     // Options are handled before any window or display is needed.
     {

@@ -1,6 +1,9 @@
 #include "playback/MpvLibrary.h"
 
 #include <dlfcn.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <clocale>
 #include <cstring>
@@ -21,6 +24,15 @@ void UseCNumericLocale()
     const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
     if (!numeric || std::strcmp(numeric, "C") != 0)
         std::setlocale(LC_NUMERIC, "C");
+}
+
+void LimitMallocArenas()
+{
+#if defined(__GLIBC__)
+    // Two arenas: with them the player's memory after recording 100 is what it was after
+    // recording 20, and a third less than with the default of eight for each processor.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 }
 
 std::shared_ptr<MpvLibrary> MpvLibrary::Load(const std::string& name, Status* status, std::string* detail)
