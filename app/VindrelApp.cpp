@@ -23,6 +23,11 @@ void CVindrelApp::PrepareEnvironment()
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    // mpv draws movies into X11 windows, and the single-instance mark is an X11 property: in a
+    // Wayland session that has XWayland the player runs on it, unless the user chose otherwise.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     // The browser shares its drawing contexts with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The browser's sandbox cannot start for the root user (a set-up machine, a kiosk); the
