@@ -136,49 +136,8 @@ std::vector<std::pair<std::string, double>> ThreadCpu()
     return sorted;
 }
 
-/// Processor seconds of this process and every process below it (the browser's helpers).
-double TreeCpu()
-{
-    std::vector<std::pair<int, std::pair<int, double>>> all;  // pid, (ppid, cpu)
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const int pid = entry.toInt(&ok);
-        if (!ok) {
-            continue;
-        }
-        int ppid = 0;
-        const double cpu = ProcCpu(pid, &ppid);
-        all.push_back({pid, {ppid, cpu}});
-    }
-    std::vector<int> mine{static_cast<int>(getpid())};
-    double total = 0;
-    for (std::size_t i = 0; i < mine.size(); ++i) {
-        for (const auto& [pid, info] : all) {
-            if (pid == mine[i]) {
-                total += info.second;
-            }
-            if (info.first == mine[i]) {
-                mine.push_back(pid);
-            }
-        }
-    }
-    return total;
-}
-
-long ResidentKiB(int pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return 0;
-}
-
-/// Resident memory of this process and every process below it (the browser's helpers).
-long TreeResidentKiB()
+/// This process and every process below it (the browser's helpers).
+std::vector<int> ProcessTree()
 {
     std::vector<std::pair<int, int>> all;  // pid, ppid
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
@@ -199,8 +158,37 @@ long TreeResidentKiB()
             }
         }
     }
+    return mine;
+}
+
+/// Processor seconds of this process and every process below it.
+double TreeCpu()
+{
+    double total = 0;
+    for (int pid : ProcessTree()) {
+        int ppid = 0;
+        total += ProcCpu(pid, &ppid);
+    }
+    return total;
+}
+
+long ResidentKiB(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
+}
+
+/// Resident memory of this process and every process below it.
+long TreeResidentKiB()
+{
     long total = 0;
-    for (int pid : mine) {
+    for (int pid : ProcessTree()) {
         total += ResidentKiB(pid);
     }
     return total;
