@@ -10,6 +10,7 @@
 #include "playback/QuickTime.h"
 #include "ui/ControlIds.h"
 #include "ui/Messages.h"
+#include "ui/TripView.h"
 #include "ui/UiStrings.h"
 
 #include <QCoreApplication>
@@ -506,6 +507,8 @@ bool CVindrelDlg::OnInitDialog()
     gSensorPlusButton.LoadBitmaps(kBmpGSensorPlus, kBmpGSensorPlusSelected);
     gSensorMinusButton.LoadBitmaps(kBmpGSensorMinus, kBmpGSensorMinusSelected);
 
+    tripView = std::make_unique<CTripView>(*this);
+
     // 31. Recordings named on the command line.
     AddCommandLineRecordings(services_.commandLine);
 
@@ -515,6 +518,7 @@ bool CVindrelDlg::OnInitDialog()
 
     // 33. A single recording is opened at once.
     recordingList.ApplySingleRecordingRule();
+    tripView->ListChanged();
 
     initialized_ = true;
     return true;
@@ -567,6 +571,11 @@ bool CVindrelDlg::event(QEvent* e)
     case WM_SLIDER_TRACK:
         if (auto* m = dynamic_cast<WindowMessage*>(e)) {
             m->result = OnSliderTrack(m->wParam, m->lParam);
+        }
+        return true;
+    case WM_MAP_CLICKED:
+        if (auto* m = dynamic_cast<WindowMessage*>(e); m && tripView) {
+            m->result = tripView->OnMapClicked(m->wParam, m->lParam);
         }
         return true;
     case WM_SLIDER_CHANGED:
