@@ -21,7 +21,9 @@ double Setting(const QSettings& settings, const char* key, double fallback)
 TripSettings LoadTripSettings()
 {
     TripSettings s;
-    const QSettings settings;
+    // The same file for the window and the command line: ~/.config/Vindrel/Vindrel.conf.
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vindrel"),
+                             QStringLiteral("Vindrel"));
     s.events.magnitude = Setting(settings, kEventThresholdKey, s.events.magnitude);
     s.events.change = Setting(settings, kEventChangeThresholdKey, 2.0 * s.events.magnitude);
     s.tripGapSeconds = Setting(settings, kTripGapKey, s.tripGapSeconds);
