@@ -39,7 +39,7 @@ void CMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, con
 
 CExplorer1::CExplorer1(QWidget* parent, QWebEngineProfile* profile) : QWebEngineView(parent)
 {
-    QWebEngineProfile* used = profile != nullptr ? profile : QWebEngineProfile::defaultProfile();
+    QWebEngineProfile* used = profile != nullptr ? profile : MapProfile();
     InstallMapProvider(used);
     mapPage = new CMapPage(used, this);
     setPage(mapPage);

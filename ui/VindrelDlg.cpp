@@ -99,7 +99,13 @@ DialogServices DialogServices::Defaults()
     s.browseForFolder = [](QWidget* owner) {
         return QFileDialog::getExistingDirectory(owner, QString(), QString(), QFileDialog::ShowDirsOnly);
     };
+#if VINDREL_MAP_BUILTIN
+    // The built-in map needs no network: its page, library and conversion are the player's own,
+    // and without one it draws on a plain background and the tiles from the disk cache.
+    s.isNetworkAlive = nullptr;
+#else
     s.isNetworkAlive = IsNetworkAlive;
+#endif
     s.waitMs = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
     s.commandLine = QCoreApplication::arguments().mid(1);
     return s;
