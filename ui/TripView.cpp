@@ -5,7 +5,12 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
+
+// Most points of the trip line.
+constexpr std::size_t kMaxTripPoints = 60000;
 
 // The page leaves out a route point unless both numbers are plain, non-zero decimals (the map
 // view sends anything else as 0.0); the route's vertices count only the points it kept.
@@ -111,11 +116,16 @@ void CTripView::SendTripLine()
         emit TripLineSent(0);
         return;
     }
+    // A trip of many hours keeps every n-th second, so the script stays a few megabytes at most.
+    std::size_t total = 0;
+    for (int i = first; i <= last; ++i)
+        total += scan->summaries[std::size_t(i)]->positions.size();
+    const std::size_t stride = std::max<std::size_t>(1, (total + kMaxTripPoints - 1) / kMaxTripPoints);
     QString script = QStringLiteral("setTripLine([");
     for (int i = first; i <= last; ++i) {
         const RecordingSummary& s = *scan->summaries[std::size_t(i)];
         for (std::size_t k = 0; k < s.positions.size(); ++k) {
-            if (!s.positions[k])
+            if (!s.positions[k] || k % stride != 0)
                 continue;
             if (!tripPoints_.empty())
                 script += u',';
