@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -79,6 +81,23 @@ RecordingSummary Summarize(const std::vector<GpsSample>& gpsTrack, const std::ve
     for (const GpsSample& sample : gpsTrack)
         s.positions.push_back(PositionOf(sample));
     s.events = FindGEvents(gSensorSeries, thresholds);
+    // to_chars writes '.' whatever the process locale.
+    std::string text;
+    char number[32];
+    const auto put = [&](double v) {
+        const auto r = std::to_chars(number, number + sizeof number, v, std::chars_format::fixed, 6);
+        text.append(number, r.ec == std::errc() ? r.ptr : number);
+    };
+    for (const auto& p : s.positions) {
+        if (!p)
+            continue;
+        text += text.empty() ? "[" : ",[";
+        put(p->longitude);
+        text += ',';
+        put(p->latitude);
+        text += ']';
+    }
+    s.lineText = QString::fromLatin1(text);
     return s;
 }
 

@@ -46,6 +46,9 @@ struct RecordingSummary {
     /// Position of each playback second; nullopt where the second has no position.
     std::vector<std::optional<LatLon>> positions;
     std::vector<GEvent> events;
+    /// The positions as the map page's trip line takes them: "[longitude,latitude]" with six
+    /// decimals, joined by ','. Made with the summary (off the window's thread).
+    QString lineText;
 
     std::optional<LatLon> FirstFix() const;
     std::optional<LatLon> LastFix() const;

@@ -122,16 +122,30 @@ void CTripView::SendTripLine()
         total += scan->summaries[std::size_t(i)]->positions.size();
     const std::size_t stride = std::max<std::size_t>(1, (total + kMaxTripPoints - 1) / kMaxTripPoints);
     QString script = QStringLiteral("setTripLine([");
+    std::size_t length = script.size() + 2;
+    for (int i = first; i <= last; ++i)
+        length += std::size_t(scan->summaries[std::size_t(i)]->lineText.size()) + 1;
+    script.reserve(qsizetype(length));
     for (int i = first; i <= last; ++i) {
         const RecordingSummary& s = *scan->summaries[std::size_t(i)];
+        const std::size_t before = tripPoints_.size();
         for (std::size_t k = 0; k < s.positions.size(); ++k) {
-            if (!s.positions[k] || k % stride != 0)
-                continue;
-            if (!tripPoints_.empty())
+            if (s.positions[k] && k % stride == 0)
+                tripPoints_.emplace_back(i, int(k));
+        }
+        if (tripPoints_.size() == before)
+            continue;
+        if (before > 0)
+            script += u',';
+        if (stride == 1) {
+            script += s.lineText;  // every point, written by the worker
+            continue;
+        }
+        for (std::size_t p = before; p < tripPoints_.size(); ++p) {
+            const LatLon& at = *s.positions[std::size_t(tripPoints_[p].second)];
+            if (p > before)
                 script += u',';
-            script += u'[' + QString::number(s.positions[k]->longitude, 'f', 6) + u',' +
-                      QString::number(s.positions[k]->latitude, 'f', 6) + u']';
-            tripPoints_.emplace_back(i, int(k));
+            script += u'[' + QString::number(at.longitude, 'f', 6) + u',' + QString::number(at.latitude, 'f', 6) + u']';
         }
     }
     script += QStringLiteral("])");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the trips benchmark on an X server of its own (Xvfb), as the tests do.
-#   bench/trips/run-bench.sh [BUILD_DIR] [FOLDER]
+#   bench/trips/run-bench.sh [BUILD_DIR] [FOLDER [ROUNDS [--without-trips]]]
 # Without a folder, 500 one-minute recordings of one drive are made once (a few minutes) into
 # ${VINDREL_BENCH_TRIPS:-/tmp/vindrel-bench-trips}/card.
 set -euo pipefail
@@ -10,6 +10,8 @@ shift || true
 bench="$build/bench/trips/trips_bench"
 [ -x "$bench" ] || { echo "build the trips_bench target first ($bench)"; exit 1; }
 folder=${1:-}
+rounds=${2:-2}
+extra=${3:-}
 if [ -z "$folder" ]; then
   card=${VINDREL_BENCH_TRIPS:-/tmp/vindrel-bench-trips}/card
   if [ ! -f "$card/.complete" ]; then
@@ -20,4 +22,4 @@ if [ -z "$folder" ]; then
   fi
   folder="$card/DCIM/100MEDIA"
 fi
-exec "$(dirname "$0")/../with-xvfb" "$bench" "$folder"
+exec "$(dirname "$0")/../with-xvfb" "$bench" "$folder" "$rounds" $extra

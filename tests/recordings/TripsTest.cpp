@@ -67,5 +67,7 @@ TEST(Trips, PositionsOfTrackTexts)
     ASSERT_TRUE(s.FirstFix());
     EXPECT_DOUBLE_EQ(s.FirstFix()->latitude, -33.5);
     EXPECT_DOUBLE_EQ(s.LastFix()->longitude, -70.5);
+    // The trip line's text: longitude first, the seconds without a position left out.
+    EXPECT_EQ(s.lineText, QStringLiteral("[-70.500000,-33.500000],[-70.500000,-33.500000]"));
     EXPECT_NEAR(DistanceMeters({22.5, 113.9}, {22.5 + kKm, 113.9}), 1000.0, 1.0);
 }
