@@ -290,6 +290,7 @@ void CVindrelDlg::StopPlayback()
     videoView->ShowStopPicture(videoRect.Width(), videoRect.Height());
     videoView->movieWrapper->movie = nullptr;  // forgotten, not released
     gSensorGraph.setHasData(false);
+    progressSlider.SetMarks({});  // no recording, no events
     progressSlider.SetPosition(0);
     speedMeter.SetValue(0);
     timeText.setText(QStringLiteral("00:00:00/00:00:00"));
