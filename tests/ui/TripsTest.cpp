@@ -70,6 +70,21 @@ TEST(Trips, EventTicksAndKeysAndAClickOnTheTripLineOpenTheOtherRecordingAtThatSe
     ASSERT_TRUE(WaitUntil([&] { return PageValue(dlg, QStringLiteral("tripCoordinates.length")).toInt() == 38; },
                           kTimeoutMs));
 
+    // A click on the route at second 5 (the first recording's log line 6) seeks there.
+    const QStringList logA = LogLines(LogBeside(a));
+    ASSERT_TRUE(WaitUntil([&] { return PageValue(dlg, QStringLiteral("transedCoordinates.length")).toInt() == 19; },
+                          kTimeoutMs));
+    // Paused, so that only the seek moves the time.
+    QTest::mouseClick(&dlg.pauseButton, Qt::LeftButton);
+    const ExpectedPosition onRoute = PositionFromLogLine(logA[6]);
+    PageValue(dlg, QStringLiteral("map.setZoom(18); mapClicked(%1, %2); 1")
+                       .arg(onRoute.longitude, 0, 'f', 6)
+                       .arg(onRoute.latitude, 0, 'f', 6));
+    // A seek to p shows p + 1 next (when playback gets there).
+    ASSERT_TRUE(WaitUntil([&] { return dlg.nextSecond == 6; }));
+    EXPECT_EQ(dlg.progressSlider.position(), 5);
+    EXPECT_EQ(dlg.currentRecording, 0);
+
     // E: 3 s before the brake. Keys reach the window's shortcuts while it is the active one.
     dlg.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
