@@ -28,7 +28,8 @@ const char* const kUsage =
     "Options:\n"
     "  --dump-track FILE          print the GPS status, the GPS track of FILE and its source\n"
     "  --export-gpx FILE [OUT]    write the GPS track of FILE as GPX 1.1 to OUT or standard output\n"
-    "  --list DIR                 list the recordings of DIR in time order\n"
+    "  --list DIR                 list the recordings of DIR in time order, with their trip numbers\n"
+    "  --events FILE              print the G-sensor events of FILE: first second, last second, peak\n"
     "  --frame FILE SECONDS OUT   save the frame shown at SECONDS of FILE as a bitmap\n"
     "  --help                     show this text\n";
 
@@ -146,6 +147,8 @@ std::optional<int> RunCommandLineOption(const QStringList& args, QTextStream& ou
         return ExportGpx(args[2], extra == 2 ? args[3] : QString(), out, err);
     if (option == QLatin1String("--list") && extra == 1)
         return RunListCommand(args[2], out, err);
+    if (option == QLatin1String("--events") && extra == 1)
+        return RunEventsCommand(Absolute(args[2]), out, err);
     if (option == QLatin1String("--frame") && extra == 3)
         return RunFrameCommand(args.mid(2), out, err);
     err << "vindrel: unknown option or wrong arguments: " << args.mid(1).join(QLatin1Char(' ')) << "\n\n"

@@ -43,6 +43,8 @@ bool CVindrelApp::InitInstance()
     if (ActivateRunningPlayer()) {
         return false;
     }
+    // The built-in map's tiles are kept on disk, so the map works offline with the tiles seen.
+    UseCachedMapProfile();
     CVindrelDlg dialog;
     dialog.DoModal();
     return false;

@@ -5,6 +5,9 @@
 #include "ui/Messages.h"
 
 #include <QCoreApplication>
+#include <QPainter>
+
+#include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -212,6 +215,8 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
         }
     }
 
+    PaintMarks(dc);
+
     if (showThumb_ && isEnabled()) {
         const bool pressed = hasPressedThumb_ && dragging_;
         const QImage& image = pressed ? pressedThumbBitmap_ : thumbBitmap_;
@@ -229,5 +234,28 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     if (drawFocusRect_ && hasFocus_ && isEnabled()) {
         DrawFocusRectXor(dc, clientRect);
         focusRectShown_ = true;
+    }
+}
+
+void CBitmapSlider::SetMarks(std::vector<std::pair<int, int>> marks)
+{
+    marks_ = std::move(marks);
+    update();
+}
+
+void CBitmapSlider::PaintMarks(QPainter& dc) const
+{
+    if (marks_.empty() || geometry_.vertical || geometry_.rangeMax <= geometry_.rangeMin)
+        return;
+    // A tick is at least 2 pixels wide and covers the middle of the channel's height.
+    const int h = std::max(geometry_.height, 1);
+    const int tickHeight = std::max(3, h / 2);
+    const int top = (h - tickHeight) / 2;
+    for (const auto& [first, last] : marks_) {
+        if (last < geometry_.rangeMin || first > geometry_.rangeMax)
+            continue;
+        const int x0 = PositionToPixel(geometry_, std::clamp(first, geometry_.rangeMin, geometry_.rangeMax));
+        const int x1 = PositionToPixel(geometry_, std::clamp(last, geometry_.rangeMin, geometry_.rangeMax));
+        dc.fillRect(QRect(x0 - 1, top, std::max(2, x1 - x0 + 2), tickHeight), QColor::fromRgb(kSkinRed));
     }
 }

@@ -13,6 +13,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <utility>
+#include <vector>
+
 class CBitmapSlider : public QWidget {
     Q_OBJECT
 
@@ -54,6 +57,12 @@ public:
 
     QSize sizeHint() const override;
 
+    /// Spans of the value range marked with short ticks on the channel (the G-sensor events of a
+    /// recording): first and last value of each, drawn in the skin's red under the thumb. An
+    /// empty list takes the ticks away.
+    void SetMarks(std::vector<std::pair<int, int>> marks);
+    const std::vector<std::pair<int, int>>& marks() const { return marks_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -68,6 +77,7 @@ private:
     void TrackTo(int pointer);
     void StorePosition(std::int64_t value);
     void Post(int message);
+    void PaintMarks(QPainter& dc) const;
 
     SliderGeometry geometry_;
     int position_ = 0;
@@ -90,4 +100,5 @@ private:
     QImage activeChannelBitmap_;
     QImage thumbBitmap_, thumbMask_;
     QImage pressedThumbBitmap_, pressedThumbMask_;
+    std::vector<std::pair<int, int>> marks_;
 };

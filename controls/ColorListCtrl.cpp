@@ -1,6 +1,7 @@
 #include "controls/ColorListCtrl.h"
 
 #include "controls/MemDCVindrel.h"
+#include "controls/Skin.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -8,6 +9,9 @@
 #include <QScrollBar>
 
 namespace {
+
+// The file a recording row shows, kept with its first cell.
+constexpr int kFilePathRole = Qt::UserRole + 1;
 
 // A row of the list; it owns the colours of its cells.
 class ColorListItem : public QTreeWidgetItem {
@@ -106,9 +110,22 @@ int CColorListCtrl::AddRow(const QStringList& texts)
     return indexOfTopLevelItem(item);
 }
 
+void CColorListCtrl::SetMarkedFiles(QSet<QString> files)
+{
+    markedFiles_ = std::move(files);
+    viewport()->update();
+}
+
+bool CColorListCtrl::rowMarked(int row) const
+{
+    const QTreeWidgetItem* it = topLevelItem(row);
+    return it && markedFiles_.contains(it->data(0, kFilePathRole).toString());
+}
+
 void CColorListCtrl::AddRecordingRow(const QString& filePath, const QString& dateText, bool highlight, int rowIndex)
 {
-    AddRow(RecordingCells(filePath, dateText));
+    if (const int added = AddRow(RecordingCells(filePath, dateText)); added >= 0)
+        topLevelItem(added)->setData(0, kFilePathRole, filePath);
     if (!highlight)
         return;
     // Column 3 is asked for as well and refused: rows have three cells.
@@ -250,6 +267,14 @@ void CColorListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
         }
         drawTexts(QColor(), &c->cellTextColours);
         break;
+    }
+    if (!markedFiles_.isEmpty() && rowMarked(row)) {
+        // A red corner in the row's top left, drawn over the first cell.
+        const int size = std::max(4, bounds.height() / 2);
+        const QPoint corner[3] = {bounds.topLeft(), bounds.topLeft() + QPoint(size, 0), bounds.topLeft() + QPoint(0, size)};
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor::fromRgb(kSkinRed));
+        painter->drawPolygon(corner, 3);
     }
     painter->restore();
 }

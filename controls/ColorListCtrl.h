@@ -5,6 +5,7 @@
 
 #include "controls/ColorListCore.h"
 
+#include <QSet>
 #include <QTreeWidget>
 
 #include <memory>
@@ -37,6 +38,11 @@ public:
     /// Sets one cell's background and redraws the row: 1, or 0 when the row has no colours or the
     /// column is not below its cell count.
     int SetCellBackground(int row, const QColor& colour, int column);
+    /// Files whose rows carry the event mark: a small red corner at the left of the row, over the
+    /// cells, so no column changes its width. Rows added later follow the set too.
+    void SetMarkedFiles(QSet<QString> files);
+    /// Whether row `row` carries the mark.
+    bool rowMarked(int row) const;
     /// Removes every row with its colours. Returns 1.
     int DeleteAllRows();
 
@@ -80,4 +86,5 @@ private:
     bool showSelectionAlways_ = true;
     std::optional<QStringList> columnTitles_;
     std::optional<std::vector<std::uint8_t>> columnWidths_;
+    QSet<QString> markedFiles_;
 };

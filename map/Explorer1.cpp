@@ -28,6 +28,10 @@ bool CMapPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, 
 void CMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                         int lineNumber, const QString& sourceID)
 {
+    if (message.startsWith(QLatin1String("vindrel:"))) {
+        emit pageMessage(message);
+        return;
+    }
     if (!silent) {
         QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
     }
@@ -35,10 +39,11 @@ void CMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, con
 
 CExplorer1::CExplorer1(QWidget* parent, QWebEngineProfile* profile) : QWebEngineView(parent)
 {
-    QWebEngineProfile* used = profile != nullptr ? profile : QWebEngineProfile::defaultProfile();
+    QWebEngineProfile* used = profile != nullptr ? profile : MapProfile();
     InstallMapProvider(used);
     mapPage = new CMapPage(used, this);
     setPage(mapPage);
+    connect(mapPage, &CMapPage::pageMessage, this, &CExplorer1::pageMessage);
 }
 
 CExplorer1::~CExplorer1() = default;

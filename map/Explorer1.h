@@ -24,6 +24,11 @@ protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
                                   const QString& sourceID) override;
 
+signals:
+    /// A console line of the page's own that begins with "vindrel:": the page reporting to the
+    /// player. Such lines are never shown, silent or not.
+    void pageMessage(const QString& message);
+
 private:
     bool silent = false;
 };
@@ -43,6 +48,10 @@ public:
     bool IsSilent() const;
     /// Runs the text as script in the loaded page; no result. Calls run in the order made.
     void ExecScript(const QString& script);
+
+signals:
+    /// The page reported something to the player (see CMapPage::pageMessage).
+    void pageMessage(const QString& message);
 
 private:
     CMapPage* mapPage;  // owned as a child of this view

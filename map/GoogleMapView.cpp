@@ -18,11 +18,25 @@ const QString& ScriptNumber(const QString& text)
 
 }  // namespace
 
+std::optional<MapClick> ParseMapClick(const QString& message)
+{
+    static const QRegularExpression click(QStringLiteral(R"(^vindrel:mapclick:([01]):(\d{1,9})$)"));
+    const QRegularExpressionMatch m = click.match(message);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return MapClick{m.captured(1).toInt(), m.captured(2).toInt()};
+}
+
 CGoogleMapView::CGoogleMapView(QWidget* parent, QWebEngineProfile* profile) : CExplorer1(parent, profile)
 {
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) { Send(WM_MAP_DOCUMENT_COMPLETE); });
     connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl&) { Send(WM_MAP_NAVIGATE_COMPLETE); });
     connect(this, &QWebEngineView::loadStarted, this, [this] { Send(WM_MAP_BEFORE_NAVIGATE); });
+    // Clicks on the page's lines go to the main window as WM_MAP_CLICKED.
+    connect(this, &CExplorer1::pageMessage, this, [this](const QString& message) {
+        if (const std::optional<MapClick> c = ParseMapClick(message))
+            Send(WM_MAP_CLICKED, std::uintptr_t(c->line), c->vertex);
+    });
     connect(this, &QWebEngineView::loadProgress, this, [this](int progress) {
         if (progress == 100) {
             Send(WM_MAP_DOWNLOAD_DONE);
@@ -41,10 +55,10 @@ void CGoogleMapView::SetMessageTarget(QObject* target)
     messageTarget = target;
 }
 
-void CGoogleMapView::Send(int message)
+void CGoogleMapView::Send(int message, std::uintptr_t wParam, std::intptr_t lParam)
 {
     if (messageTarget != nullptr) {
-        WindowMessage event(message);
+        WindowMessage event(message, wParam, lParam);
         QCoreApplication::sendEvent(messageTarget, &event);
     }
 }

@@ -8,6 +8,17 @@
 #include <QList>
 #include <QPointer>
 
+#include <cstdint>
+#include <optional>
+
+/// A click the page reported ("vindrel:mapclick:<line>:<vertex>"): line 0 is the route, 1 the
+/// trip line. Nothing for any other text.
+struct MapClick {
+    int line = 0;
+    int vertex = 0;
+};
+std::optional<MapClick> ParseMapClick(const QString& message);
+
 class CGoogleMapView : public CExplorer1 {
     Q_OBJECT
 public:
@@ -31,7 +42,7 @@ public:
     void SendRouteToMap(const QList<GpsSample>& gpsTrack);
 
 private:
-    void Send(int message);
+    void Send(int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 
     QPointer<QObject> messageTarget;
 };

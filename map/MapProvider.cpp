@@ -4,6 +4,7 @@
 #include "map/MapSettings.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,6 +60,25 @@ MapTiles DefaultMapTiles()
 {
     return {QStringLiteral(VINDREL_MAP_TILE_URL), QStringLiteral(VINDREL_MAP_TILE_CREDIT),
             QStringLiteral(VINDREL_MAP_HYBRID_TILE_URL), QStringLiteral(VINDREL_MAP_HYBRID_TILE_CREDIT)};
+}
+
+namespace {
+QWebEngineProfile* cachedProfile = nullptr;
+}  // namespace
+
+QWebEngineProfile* MapProfile()
+{
+    return cachedProfile != nullptr ? cachedProfile : QWebEngineProfile::defaultProfile();
+}
+
+void UseCachedMapProfile()
+{
+    if (cachedProfile != nullptr || QCoreApplication::instance() == nullptr)
+        return;
+    // A named profile keeps its cache under the cache location, in QtWebEngine/<name>.
+    cachedProfile = new QWebEngineProfile(QStringLiteral("map"), QCoreApplication::instance());
+    cachedProfile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    cachedProfile->setHttpCacheMaximumSize(256 * 1024 * 1024);
 }
 
 void InstallMapProvider(QWebEngineProfile* profile, const MapTiles& tiles)

@@ -32,6 +32,16 @@ void RegisterMapScheme();
 /// user agent name the player, as tile servers ask.
 void InstallMapProvider(QWebEngineProfile* profile, const MapTiles& tiles = DefaultMapTiles());
 
+/// The profile a map view uses unless it is given one: the browser's default profile (off the
+/// record, nothing on disk) until UseCachedMapProfile() has run.
+QWebEngineProfile* MapProfile();
+
+/// From now on map views use a profile of the player's own that keeps the browser's HTTP cache on
+/// disk, in the user's cache folder (~/.cache/Vindrel/QtWebEngine/map), so the built-in map's
+/// tiles once seen are there without a network. Runs once, after the application object exists;
+/// the profile lives as long as that object.
+void UseCachedMapProfile();
+
 /// The map library as served at /api: leaflet.js followed by the BMap layer with the tile
 /// settings filled in.
 QByteArray BuiltInMapLibrary(const MapTiles& tiles = DefaultMapTiles());

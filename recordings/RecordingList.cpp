@@ -111,6 +111,18 @@ void RecordingList::OnListDoubleClick(ListSide side, int row)
     host.ShowMapForCurrent();
 }
 
+void RecordingList::PlayIndex(int index)
+{
+    if (index < 0 || index >= Count())
+        return;
+    if (index / RowsPerPage != pageIndex) {
+        pageIndex = index / RowsPerPage;
+        FillList();
+    }
+    const int row = index % RowsPerPage;
+    OnListDoubleClick(row < RowsPerList ? ListSide::Left : ListSide::Right, row % RowsPerList);
+}
+
 void RecordingList::PlayPrevious()
 {
     if (!host.RecordingLoaded() || currentRecording <= 0 || currentRecording > Count())

@@ -91,6 +91,9 @@ public:
     void OnListClick(ListSide side, int row);
     /// A double click on row of a view: plays that entry when it exists.
     void OnListDoubleClick(ListSide side, int row);
+    /// Plays entry index as a double click on its row does, turning to its page first when it is
+    /// on another one. Nothing for an index that is not in the list.
+    void PlayIndex(int index);
     /// Previous and next recording, while one is loaded; the page does not turn.
     void PlayPrevious();
     void PlayNext();

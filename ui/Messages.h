@@ -15,6 +15,7 @@ inline constexpr int WM_MAP_BEFORE_NAVIGATE = WM_USER + 3;    ///< 1027, sent
 inline constexpr int WM_MAP_DOWNLOAD_DONE = WM_USER + 4;      ///< 1028, sent
 inline constexpr int WM_PROGRESS_PRESSED = WM_USER + 5;       ///< 1029, sent on a press of the progress slider
 inline constexpr int WM_VOLUME_PRESSED = WM_USER + 6;         ///< 1030, sent on a press of the volume slider
+inline constexpr int WM_MAP_CLICKED = WM_USER + 7;            ///< 1031, sent: a click on a line of the map page: wParam 0 the route, 1 the trip line; lParam the line's vertex
 inline constexpr int WM_SLIDER_TRACK = 10449;                 ///< posted while dragging: wParam control ID, lParam position
 inline constexpr int WM_SLIDER_CHANGED = 10450;               ///< posted on release and keys
 

@@ -10,6 +10,7 @@
 #include "playback/QuickTime.h"
 #include "ui/ControlIds.h"
 #include "ui/Messages.h"
+#include "ui/TripView.h"
 #include "ui/UiStrings.h"
 
 #include <QCoreApplication>
@@ -98,7 +99,13 @@ DialogServices DialogServices::Defaults()
     s.browseForFolder = [](QWidget* owner) {
         return QFileDialog::getExistingDirectory(owner, QString(), QString(), QFileDialog::ShowDirsOnly);
     };
+#if VINDREL_MAP_BUILTIN
+    // The built-in map needs no network: its page, library and conversion are the player's own,
+    // and without one it draws on a plain background and the tiles from the disk cache.
+    s.isNetworkAlive = nullptr;
+#else
     s.isNetworkAlive = IsNetworkAlive;
+#endif
     s.waitMs = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
     s.commandLine = QCoreApplication::arguments().mid(1);
     return s;
@@ -506,6 +513,8 @@ bool CVindrelDlg::OnInitDialog()
     gSensorPlusButton.LoadBitmaps(kBmpGSensorPlus, kBmpGSensorPlusSelected);
     gSensorMinusButton.LoadBitmaps(kBmpGSensorMinus, kBmpGSensorMinusSelected);
 
+    tripView = std::make_unique<CTripView>(*this);
+
     // 31. Recordings named on the command line.
     AddCommandLineRecordings(services_.commandLine);
 
@@ -515,6 +524,7 @@ bool CVindrelDlg::OnInitDialog()
 
     // 33. A single recording is opened at once.
     recordingList.ApplySingleRecordingRule();
+    tripView->ListChanged();
 
     initialized_ = true;
     return true;
@@ -567,6 +577,11 @@ bool CVindrelDlg::event(QEvent* e)
     case WM_SLIDER_TRACK:
         if (auto* m = dynamic_cast<WindowMessage*>(e)) {
             m->result = OnSliderTrack(m->wParam, m->lParam);
+        }
+        return true;
+    case WM_MAP_CLICKED:
+        if (auto* m = dynamic_cast<WindowMessage*>(e); m && tripView) {
+            m->result = tripView->OnMapClicked(m->wParam, m->lParam);
         }
         return true;
     case WM_SLIDER_CHANGED:

@@ -42,6 +42,7 @@
 #include <vector>
 
 class QMenu;
+class CTripView;
 
 /// The network check before the map page is requested: the platform's reachability where it
 /// reports one, else any interface other than the loopback that is up and running.
@@ -291,6 +292,9 @@ public:
     /// The page last navigated to (currentPageUrl) has finished loading. Its first finished load
     /// opens the current recording; later choices of the same page open at once.
     bool pageLoaded = false;
+
+    /// Trips and events of the list (made by the initialisation; last, so it goes first).
+    std::unique_ptr<CTripView> tripView;
 
     /// The recording list with its commands.
     RecordingList& RecordingListModel() { return recordingList; }

@@ -10,6 +10,7 @@
 #include "playback/QuickTime.h"
 #include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
+#include "ui/TripView.h"
 
 #include <QFile>
 #include <QUrl>
@@ -167,6 +168,9 @@ int CVindrelDlg::OpenCurrentRecording()
     recordingLoaded = true;
     advancing = false;
     nextSecond = 0;
+    if (tripView) {
+        tripView->RecordingOpened();
+    }
     return 0;
 }
 
@@ -286,6 +290,7 @@ void CVindrelDlg::StopPlayback()
     videoView->ShowStopPicture(videoRect.Width(), videoRect.Height());
     videoView->movieWrapper->movie = nullptr;  // forgotten, not released
     gSensorGraph.setHasData(false);
+    progressSlider.SetMarks({});  // no recording, no events
     progressSlider.SetPosition(0);
     speedMeter.SetValue(0);
     timeText.setText(QStringLiteral("00:00:00/00:00:00"));
@@ -329,13 +334,31 @@ std::intptr_t CVindrelDlg::OnSliderTrack(std::uintptr_t wParam, std::intptr_t lP
 
 // ---- List commands --------------------------------------------------------------------------
 
-void CVindrelDlg::OnFolder() { recordingList.OnFolderCommand(); }
-void CVindrelDlg::OnDropFiles(const QStringList& paths) { recordingList.OnDropFiles(paths); }
+void CVindrelDlg::OnFolder()
+{
+    recordingList.OnFolderCommand();
+    if (tripView) {
+        tripView->ListChanged();
+    }
+}
+void CVindrelDlg::OnDropFiles(const QStringList& paths)
+{
+    recordingList.OnDropFiles(paths);
+    if (tripView) {
+        tripView->ListChanged();
+    }
+}
 void CVindrelDlg::OnListClick(ListSide side, int row) { recordingList.OnListClick(side, row); }
 void CVindrelDlg::OnListDoubleClick(ListSide side, int row) { recordingList.OnListDoubleClick(side, row); }
 void CVindrelDlg::OnPrev() { recordingList.PlayPrevious(); }
 void CVindrelDlg::OnNext() { recordingList.PlayNext(); }
-void CVindrelDlg::OnDelete() { recordingList.DeleteClicked(); }
+void CVindrelDlg::OnDelete()
+{
+    recordingList.DeleteClicked();
+    if (tripView) {
+        tripView->ListChanged();
+    }
+}
 void CVindrelDlg::OnPrevPage() { recordingList.PageBack(); }
 void CVindrelDlg::OnNextPage() { recordingList.PageForward(); }
 

@@ -163,6 +163,12 @@
     Map.prototype.getOverlays = function () {
         return this._overlays.slice();
     };
+    // Events of the map: "click" gives the listener { type, point } with the clicked point.
+    Map.prototype.addEventListener = function (type, listener) {
+        this._leaflet.on(type, function (e) {
+            listener({ type: type, point: e.latlng ? new Point(e.latlng.lng, e.latlng.lat) : null });
+        });
+    };
     Map.prototype.getLeafletMap = function () {
         return this._leaflet;
     };
@@ -198,6 +204,12 @@
     Overlay.prototype.hide = function () {
         this._visible = false;
         this._sync();
+    };
+    // Puts a line under the other overlays (Leaflet draws paths in the order they were added).
+    Overlay.prototype.bringToBack = function () {
+        if (this._layer._map && typeof this._layer.bringToBack == "function") {
+            this._layer.bringToBack();
+        }
     };
     Overlay.prototype.isVisible = function () {
         return this._visible;

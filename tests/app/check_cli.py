@@ -272,7 +272,7 @@ def case_options(ctx):
     """--help lists the options; unknown options fail with the usage."""
     help_text = ctx.run("--help")
     check(help_text.returncode == 0, "help exits 0")
-    for option in (b"--dump-track", b"--export-gpx", b"--list", b"--frame"):
+    for option in (b"--dump-track", b"--export-gpx", b"--list", b"--events", b"--frame"):
         check(option in help_text.stdout, f"{option} listed")
     bad = ctx.run("--no-such-option")
     check(bad.returncode != 0 and b"--dump-track" in bad.stderr, "usage on stderr")

@@ -182,6 +182,24 @@ TEST_F(BitmapSliderTest, PaintsActiveChannelLeftOfTheThumbAndMaskedThumb)
     EXPECT_EQ(slider->grab().toImage().pixel(28, 7), thumb.pixel(7, 7));
 }
 
+TEST_F(BitmapSliderTest, MarksAreRedTicksAtTheirValuesUnderTheThumb)
+{
+    // 0 to 100 over pixels 7 to 77 (the thumb centre's travel): 50 is at pixel 42, 95 at 73.
+    slider->SetMarks({{50, 50}, {95, 120}, {-20, -5}});
+    const QImage img = slider->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage normal = LoadSkinImage(209);
+    EXPECT_EQ(img.pixel(42, 7), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(76, 7), qRgb(255, 0, 0));  // 95 to 120: up to the range's end
+    EXPECT_EQ(img.pixel(60, 7), normal.pixel(60, 7));
+    EXPECT_EQ(img.pixel(42, 0), normal.pixel(42, 0));  // short: not the channel's full height
+    EXPECT_EQ(img.pixel(3, 7), LoadSkinImage(210).pixel(3, 7));  // before the range: none
+    // The thumb stays on top of a tick at its place.
+    slider->SetMarks({{30, 30}});
+    EXPECT_EQ(slider->grab().toImage().pixel(28, 7), LoadSkinImage(206).pixel(7, 7));
+    slider->SetMarks({});
+    EXPECT_EQ(slider->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(42, 7), normal.pixel(42, 7));
+}
+
 TEST_F(BitmapSliderTest, ProgressSliderWiderThanItsPictureKeepsTheBackground)
 {
     auto* wide = new CBitmapSlider(parent.get());

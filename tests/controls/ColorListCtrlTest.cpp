@@ -114,6 +114,29 @@ TEST(CColorListCtrl, NormalRowsShowTheirCellColours)
     EXPECT_TRUE(list.drawnOnce());
 }
 
+TEST(CColorListCtrl, MarkedFilesGetARedCornerWithoutChangingColumns)
+{
+    CColorListCtrl list;
+    Prepare(list, 360);
+    for (int i = 0; i < 3; ++i)
+        list.AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), i == 1, i);
+    list.show();
+    const std::vector<int> widths = {list.columnWidth(0), list.columnWidth(1), list.columnWidth(2)};
+    list.SetMarkedFiles({QStringLiteral("/r/F1.MOV"), QStringLiteral("/r/F2.MOV"), QStringLiteral("/elsewhere.MOV")});
+    const QImage img = list.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto corner = [&](int row) { return img.pixel(list.visualItemRect(list.topLevelItem(row)).topLeft() + QPoint(1, 1)); };
+    EXPECT_NE(corner(0), qRgb(255, 0, 0));
+    EXPECT_EQ(corner(1), qRgb(255, 0, 0));  // over the highlight grey too
+    EXPECT_EQ(corner(2), qRgb(255, 0, 0));
+    EXPECT_FALSE(list.rowMarked(0));
+    EXPECT_EQ(CellPixel(list, 1, 0), qRgb(100, 100, 100));  // the rest of the cell keeps its colour
+    EXPECT_EQ((std::vector<int>{list.columnWidth(0), list.columnWidth(1), list.columnWidth(2)}), widths);
+    // Rows made again (another page) follow the set.
+    list.DeleteAllRows();
+    list.AddRecordingRow(QStringLiteral("/r/F2.MOV"), QStringLiteral("2014-05-06-12:32"), false, 0);
+    EXPECT_TRUE(list.rowMarked(0));
+}
+
 TEST(CColorListCtrl, DottedGridLinesBetweenColumns)
 {
     CColorListCtrl list;

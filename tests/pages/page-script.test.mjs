@@ -290,3 +290,38 @@ describe("clearPath", () => {
         assert.deepEqual(await page.evaluate(() => flightPlanCoordinates), [[1.5, 2.5]]);
     });
 });
+
+describe("trip line and clicks", () => {
+    // Clicks reported on the console, as the player reads them.
+    async function clicks(action) {
+        const seen = [];
+        const listener = (m) => { if (m.text().startsWith("vindrel:mapclick:")) seen.push(m.text()); };
+        page.on("console", listener);
+        await page.evaluate(action);
+        await new Promise((r) => setTimeout(r, 50));
+        page.off("console", listener);
+        return seen;
+    }
+
+    test("the trip line is drawn quieter under the route; clicks name the nearest vertex of the line hit", async () => {
+        // Trip points 0.001 degrees (about 100 m) apart; a zero point is left out of the count.
+        const trip = [[113.8, 22.4], [0, 22.401], [113.801, 22.401], [113.802, 22.402], [113.803, 22.403]];
+        await page.evaluate(`setTripLine(${JSON.stringify(trip)})`);
+        await sendRoute(route(5));
+        await page.evaluate("showPath()");
+        await until(async () => (await state()).polylines.length === 2, "route drawn");
+        const [tripLine, routeLine] = await page.evaluate(() => window.__bmap.polylines.map((p) => p.options));
+        assert.ok(tripLine.strokeWeight < 5 && tripLine.strokeColor, "thinner and coloured");
+        assert.equal(routeLine, undefined, "the route keeps the default style");
+
+        assert.deepEqual(await clicks("map.click(113.80212, 22.40195)"), ["vindrel:mapclick:1:2"]);
+        // The route is drawn shifted by (+0.01, +0.02); a click on its second point.
+        assert.deepEqual(await clicks("map.click(113.9101, 22.5201)"), ["vindrel:mapclick:0:1"]);
+        assert.deepEqual(await clicks("map.click(114.5, 23.0)"), [], "far from both lines");
+
+        await page.evaluate("setTripLine([[113.8, 22.4]])");
+        assert.equal(await page.evaluate(() => window.__bmap.maps[0].overlays.includes(window.__bmap.polylines[0])), false,
+            "a new trip of one point removes the old line and draws none");
+        assert.deepEqual(await clicks("map.click(113.80212, 22.40195)"), []);
+    });
+});

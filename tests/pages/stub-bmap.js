@@ -14,6 +14,7 @@
         this.overlays = [];
         this.wheelZoom = false;
         this.centerHistory = [];
+        this.listeners = {};
         log.maps.push(this);
     }
     Map.prototype.centerAndZoom = function (p, z) { this.center = [p.lng, p.lat]; this.zoom = z; };
@@ -21,6 +22,13 @@
     Map.prototype.addControl = function (c) { this.controls.push(c); };
     Map.prototype.addOverlay = function (o) { this.overlays.push(o); o.onMap = true; };
     Map.prototype.enableScrollWheelZoom = function () { this.wheelZoom = true; };
+    Map.prototype.getZoom = function () { return this.zoom; };
+    Map.prototype.removeOverlay = function (o) { this.overlays.splice(this.overlays.indexOf(o), 1); o.onMap = false; };
+    Map.prototype.addEventListener = function (type, fn) { (this.listeners[type] = this.listeners[type] || []).push(fn); };
+    // A click at (lng, lat) as the map library reports it.
+    Map.prototype.click = function (lng, lat) {
+        (this.listeners.click || []).forEach(function (fn) { fn({ type: "click", point: new Point(lng, lat) }); });
+    };
 
     function Marker(p) { this.position = [p.lng, p.lat]; this.visible = true; log.markers.push(this); }
     Marker.prototype.setPosition = function (p) { this.position = [p.lng, p.lat]; };

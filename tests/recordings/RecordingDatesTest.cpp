@@ -193,9 +193,10 @@ TEST(ListCommand, PrintsDateGpsRatingAndPathInListOrder)
     QTextStream out(&outBuffer);
     QTextStream err(&errText);
     EXPECT_EQ(RunListCommand(folder.Path("DCIM/100MEDIA"), out, err), 0);
-    const QString expected = "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo + "\n"
-                             "2014-05-06-10:00:20\tGpsPresent\t" + present + "\n"
-                             "2014-05-06-10:00:30\tNoGpsFile\t" + noFile + "\n";
+    // Files ten seconds apart with no movie in them: one trip.
+    const QString expected = "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo + "\t1\n"
+                             "2014-05-06-10:00:20\tGpsPresent\t" + present + "\t1\n"
+                             "2014-05-06-10:00:30\tNoGpsFile\t" + noFile + "\t1\n";
     EXPECT_EQ(outBytes, expected.toUtf8());
     EXPECT_TRUE(errText.isEmpty());
 }

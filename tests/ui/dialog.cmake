@@ -43,6 +43,7 @@ add_executable(vindrel_playing_tests
   ${CMAKE_CURRENT_LIST_DIR}/PlayingTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlayingFakeEngineTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VideoOnScreenTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TripsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/FakeEngine.cpp
 )
 target_link_libraries(vindrel_playing_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
