@@ -679,12 +679,16 @@ void RealEngine::OnWake(std::uint64_t playerId)
     MovieState& movie = *it->second;
     if (!movie.player->Idle())
         return;
-    FrameChanged(movie, false);
     // Painted frames: the window hears of every new one, so that its messages keep flowing
     // while the movie plays. mpv's own output needs no message a frame; the video view has a
     // steady clock of its own.
-    PortState* port = FindPort(movie.port);
-    if (!movie.player->DrawsIntoWindow() && port && port->window)
+    const bool tellWindow = !movie.player->DrawsIntoWindow();
+    const std::uintptr_t portKey = movie.port;
+    // The window may hear of a new surface here and, through its owner, end the movie: nothing
+    // of the movie is used after this.
+    FrameChanged(movie, false);
+    PortState* port = FindPort(portKey);
+    if (tellWindow && port && port->window)
         QCoreApplication::postEvent(port->window, new QEvent(QEvent::Type(EngineWakeUpEventType())));
 }
 
@@ -692,16 +696,16 @@ void RealEngine::FrameChanged(MovieState& movie, bool deferLayout)
 {
     PortState* port = FindPort(movie.port);
     if (movie.player && movie.player->DrawsIntoWindow()) {
+        if (movie.framesPainted > 0)
+            movie.framesPainted = std::max<std::uint64_t>(movie.framesPainted, movie.player->FramesRendered());
         if (movie.videoWindow && movie.videoWindow->isHidden() && movie.player->FrameShown()) {
             if (!deferLayout) {
-                UpdateSurface(movie.port);
+                UpdateSurface(movie.port);  // the movie is not used after this
             } else if (QCoreApplication::instance()) {
                 const std::uintptr_t portKey = movie.port;
                 QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
             }
         }
-        if (movie.framesPainted > 0)
-            movie.framesPainted = std::max<std::uint64_t>(movie.framesPainted, movie.player->FramesRendered());
         return;
     }
     if (SurfaceShows(port, movie.box)) {

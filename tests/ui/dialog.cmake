@@ -54,3 +54,8 @@ if(TARGET engine_test_fixtures)
   add_dependencies(vindrel_playing_tests engine_test_fixtures)
 endif()
 gtest_discover_tests(vindrel_playing_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
+# The same window on the software render path, which a display without X11 windows gets: a
+# recording plays to its end and the next one, a dropped one, opens.
+add_test(NAME playing.render_path COMMAND vindrel_playing_tests
+  --gtest_filter=Playing.OneRecordingOnTheCommandLine*:Playing.APathWithABlankOnTheCommandLine*)
+set_tests_properties(playing.render_path PROPERTIES TIMEOUT 120 ENVIRONMENT VINDREL_VIDEO_OUTPUT=render)
