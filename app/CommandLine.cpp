@@ -70,6 +70,11 @@ bool LoadTrack(const QString& path, LoadedTrack& loaded, QTextStream& err)
         err << "vindrel: " << path << ": cannot be opened as a movie: " << ReasonFor(error) << Qt::endl;
         return false;
     }
+    // A damaged track is left out and said; the movie is read with what is sound.
+    for (long i = 1; i <= EngineTrackCount(movie); ++i) {
+        if (!EngineTrackMedia(EngineTrackAt(movie, i)))
+            err << "vindrel: " << path << ": " << QString::fromStdString(CurrentEngine().LastErrorText()) << Qt::endl;
+    }
     ReadGpsTextTrack(movie, loaded.textTrack);
     BuildTracks(loaded.textTrack, loaded.gpsTrack, loaded.gSensorSeries);
     EngineDisposeMovie(movie);
