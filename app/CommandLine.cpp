@@ -29,7 +29,9 @@ const char* const kUsage =
     "  --export-gpx FILE [OUT]    write the GPS track of FILE as GPX 1.1 to OUT or standard output\n"
     "  --list DIR                 list the recordings of DIR in time order\n"
     "  --frame FILE SECONDS OUT   save the frame shown at SECONDS of FILE as a bitmap\n"
-    "  --help                     show this text\n";
+    "  --help                     show this text\n"
+    "\n"
+    "  --verbose                  (with any of the above) write the player's log to standard error\n";
 
 /// The movie and its tracks, read through the structure engine.
 struct LoadedTrack {
