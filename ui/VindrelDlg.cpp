@@ -286,6 +286,11 @@ void CVindrelDlg::setVisible(bool visible)
         return;
     }
     QDialog::setVisible(visible);
+    if (visible && !instanceMarked_) {
+        instanceMarked_ = true;
+        const bool marked = MarkAsRunningPlayer(this);
+        qCDebug(lcWindow) << "shown; instance mark" << (marked ? "set" : "not set") << "on window" << winId();
+    }
 }
 
 // ---- Binding --------------------------------------------------------------------------------
@@ -378,10 +383,8 @@ bool CVindrelDlg::OnInitDialog()
     // 1. The controls.
     DoDataExchange();
 
-    // 2. The mark of a running player, on the window itself (and again whenever the window
-    //    system's window is made anew, as it is when the browser first needs its surface).
-    instanceMarked_ = true;
-    MarkAsRunningPlayer(this);
+    // 2. The mark of a running player goes on the window once it is shown (setVisible): a
+    //    window made before that is not the one that stays, so a second start must not find it.
 
     // 3. The system menu with its about item.
     BuildSystemMenu();
@@ -628,7 +631,9 @@ bool CVindrelDlg::event(QEvent* e)
     }
     case QEvent::WinIdChange: {
         const bool handled = QDialog::event(e);
-        if (instanceMarked_ && testAttribute(Qt::WA_WState_Created)) {
+        // The window system's window was made anew: the mark goes on the new one.
+        if (instanceMarked_ && isVisible() && testAttribute(Qt::WA_WState_Created)) {
+            qCDebug(lcWindow) << "window made anew; instance mark set again on" << winId();
             MarkAsRunningPlayer(this);
         }
         return handled;
