@@ -220,6 +220,18 @@ void CVindrelDlg::OnTimer(int timerId)
         return;
     }
     qCDebug(lcWindow) << "watchdog fired:" << QFileInfo(currentPageUrl).fileName() << "has not loaded";
+    if (!mapLoadOk && !pageLoaded) {
+        // The status page it switched to has not reported its load either. The recording no
+        // longer waits for the browser: it is opened now, and the watchdog's work is done.
+        qCInfo(lcWindow) << "watchdog: no load report from" << QFileInfo(currentPageUrl).fileName()
+                         << "either; the recording is opened without it";
+        mapLoadTimer.stop();
+        pageLoaded = true;
+        if (!stopped) {
+            OpenCurrentRecording();
+        }
+        return;
+    }
     mapLoadOk = false;
     ShowMapForCurrent();  // now the status page; the timer runs on until a page has loaded
 }
