@@ -192,6 +192,7 @@ def one_start(args, screen, recording, index, rng):
     print(f"start {index + 1}: {'ok' if ok else 'FAILED'}  shown at {show(shown_at)}  frame +{show(frame_in)}"
           f"  map page at {show(map_at)}  route +{show(route_in)}"
           f"{'  (watchdog: no-connection page)' if by_watchdog else ''}"
+          f"{'  (a load the browser did not report)' if b'did not report the load' in log_text else ''}"
           f"  load {load}  caches {'empty' if fresh_caches else 'kept'}", flush=True)
     if ok:
         os.remove(log_path)
