@@ -146,6 +146,7 @@ def one_start(args, screen, recording, index, rng):
     ox, oy = window_origin()
     frame_at = route_at = shown_at = map_at = None
     watchdog = False
+    log_text = b""
     try:
         while player.poll() is None:
             now = time.monotonic() - started
