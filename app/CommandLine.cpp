@@ -31,7 +31,9 @@ const char* const kUsage =
     "  --list DIR                 list the recordings of DIR in time order, with their trip numbers\n"
     "  --events FILE              print the G-sensor events of FILE: first second, last second, peak\n"
     "  --frame FILE SECONDS OUT   save the frame shown at SECONDS of FILE as a bitmap\n"
-    "  --help                     show this text\n";
+    "  --help                     show this text\n"
+    "\n"
+    "  --verbose                  (with any of the above) write the player's log to standard error\n";
 
 /// The movie and its tracks, read through the structure engine.
 struct LoadedTrack {
@@ -72,6 +74,11 @@ bool LoadTrack(const QString& path, LoadedTrack& loaded, QTextStream& err)
     if (error != noErr || !movie) {
         err << "vindrel: " << path << ": cannot be opened as a movie: " << ReasonFor(error) << Qt::endl;
         return false;
+    }
+    // A damaged track is left out and said; the movie is read with what is sound.
+    for (long i = 1; i <= EngineTrackCount(movie); ++i) {
+        if (!EngineTrackMedia(EngineTrackAt(movie, i)))
+            err << "vindrel: " << path << ": " << QString::fromStdString(CurrentEngine().LastErrorText()) << Qt::endl;
     }
     ReadRecordingTracks(movie, path, loaded.textTrack, loaded.gpsTrack, loaded.gSensorSeries, &loaded.source);
     EngineDisposeMovie(movie);

@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QThread>
 #include <QWidget>
 
 #include <cstdlib>
@@ -118,6 +120,47 @@ xcb_window_t FindRunningPlayer(xcb_connection_t* connection, xcb_window_t root)
     return XCB_WINDOW_NONE;
 }
 
+StartCheck CheckAndClaimStart(xcb_connection_t* connection, xcb_window_t root)
+{
+    StartCheck check;
+    if (!connection) {
+        return check;
+    }
+    const xcb_atom_t selection = Atom(connection, kStartingSelection, true);
+    xcb_grab_server(connection);
+    check.player = FindRunningPlayer(connection, root);
+    if (check.player == XCB_WINDOW_NONE && selection != XCB_ATOM_NONE) {
+        Reply<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
+        if (owner && owner->owner != XCB_WINDOW_NONE) {
+            check.otherStarting = true;
+        } else {
+            // A window that is never mapped owns the selection; it goes with the connection.
+            check.claim = xcb_generate_id(connection);
+            xcb_create_window(connection, 0, check.claim, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                              XCB_COPY_FROM_PARENT, 0, nullptr);
+            xcb_set_selection_owner(connection, check.claim, selection, XCB_CURRENT_TIME);
+        }
+    }
+    xcb_ungrab_server(connection);
+    xcb_flush(connection);
+    return check;
+}
+
+bool StartUnderWay(xcb_connection_t* connection)
+{
+    if (!connection) {
+        return false;
+    }
+    const xcb_atom_t selection = Atom(connection, kStartingSelection, false);
+    if (selection == XCB_ATOM_NONE) {
+        return false;
+    }
+    Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
 void ActivatePlayerWindow(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window)
 {
     if (!connection || window == XCB_WINDOW_NONE) {
@@ -166,6 +209,9 @@ xcb_window_t DefaultRoot(xcb_connection_t* connection)
     return screens.rem > 0 ? screens.data->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
 }
 
+// This process's claim to be starting, held from ActivateRunningPlayer to the mark.
+xcb_window_t startClaim = XCB_WINDOW_NONE;
+
 }  // namespace
 
 bool MarkAsRunningPlayer(QWidget* topLevel)
@@ -174,27 +220,47 @@ bool MarkAsRunningPlayer(QWidget* topLevel)
     if (!connection || !topLevel) {
         return false;
     }
-    return x11::SetInstanceMark(connection, static_cast<xcb_window_t>(topLevel->window()->winId()));
+    const bool marked = x11::SetInstanceMark(connection, static_cast<xcb_window_t>(topLevel->window()->winId()));
+    if (marked && startClaim != XCB_WINDOW_NONE) {
+        // The mark is there: a second start now finds it rather than the claim.
+        xcb_destroy_window(connection, startClaim);
+        xcb_flush(connection);
+        startClaim = XCB_WINDOW_NONE;
+    }
+    return marked;
 }
 
-bool ActivateRunningPlayer()
+bool ActivateRunningPlayer(int waitMs)
 {
     xcb_connection_t* connection = AppConnection();
     if (!connection) {
         return false;
     }
     const xcb_window_t root = DefaultRoot(connection);
-    const xcb_window_t player = x11::FindRunningPlayer(connection, root);
-    if (player == XCB_WINDOW_NONE) {
+    x11::StartCheck check = x11::CheckAndClaimStart(connection, root);
+    if (check.otherStarting) {
+        // Another player is on its way: its mark, once it is there, is the one to bring forward.
+        QElapsedTimer clock;
+        clock.start();
+        while (check.otherStarting && clock.elapsed() < waitMs) {
+            QThread::msleep(50);
+            check = x11::CheckAndClaimStart(connection, root);
+        }
+        if (check.otherStarting) {
+            return false;  // it never showed its window in time: this start goes on by itself
+        }
+    }
+    if (check.player == XCB_WINDOW_NONE) {
+        startClaim = check.claim;
         return false;
     }
-    x11::ActivatePlayerWindow(connection, root, player);
+    x11::ActivatePlayerWindow(connection, root, check.player);
     return true;
 }
 
 #else  // no X11
 
 bool MarkAsRunningPlayer(QWidget*) { return false; }
-bool ActivateRunningPlayer() { return false; }
+bool ActivateRunningPlayer(int) { return false; }
 
 #endif

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "playback/MpvLibrary.h"
 
+#include <QLoggingCategory>
 #include <QStringList>
 #include <QTextStream>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
 // The player window lives in a module beside the executable, so the command-line options start
@@ -29,6 +31,26 @@ std::string PlayerModulePath(const char* argv0)
 int main(int argc, char* argv[])
 {
     LimitMallocArenas();
+    // --verbose, anywhere on the command line, switches the player's logs on (QT_LOGGING_RULES
+    // still has the last word) and is taken out before anything else reads the arguments.
+    std::vector<char*> kept;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::string(argv[i]) == "--verbose") {
+            QLoggingCategory::setFilterRules(QStringLiteral("vindrel.map=true\n"
+                                                            "vindrel.list=true\n"
+                                                            "vindrel.window=true\n"
+                                                            "vindrel.engine.debug=true\n"
+                                                            "vindrel.engine.info=true"));
+            // Each line says when (seconds since start) and from where (QT_MESSAGE_PATTERN wins).
+            qSetMessagePattern(QStringLiteral("%{time process} %{category}: %{message}"));
+            continue;
+        }
+        kept.push_back(argv[i]);
+    }
+    argc = int(kept.size());
+    kept.push_back(nullptr);
+    argv = kept.data();
+
     QTextStream err(stderr);
     // Options are handled before any window or display is needed.
     {

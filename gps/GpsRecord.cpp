@@ -57,18 +57,14 @@ QString Coordinate(QStringView field)
 
 std::int32_t Speed(QStringView field)
 {
-    // r is the integer part of the value, one more when the fraction is above one half; the
-    // meter's km/h value is r divided by 1.852, truncated. Worked in double and clamped so that
-    // no value of the field can overflow the 32-bit result.
+    // r is the integer that atoi reads from the text (so "1e2" is 1, not 100), one more when the
+    // fraction of the value atof reads is above one half; the meter's km/h value is r divided
+    // by 1.852, truncated. Worked in double so that no value of the field can overflow.
     const double v = ReadNumber(field);
-    const double whole = std::trunc(v);
-    const double r = whole + (v - whole > 0.5 ? 1.0 : 0.0);
-    const double speed = std::trunc(r / 1.852);
-    if (speed >= double(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (speed <= double(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(speed);
+    const QByteArray narrow = field.toLocal8Bit();
+    const double whole = ReadIntegerPrefix(std::string_view(narrow.constData(), std::size_t(narrow.size())));
+    const double r = whole + (v - std::trunc(v) > 0.5 ? 1.0 : 0.0);
+    return static_cast<std::int32_t>(std::trunc(r / 1.852));
 }
 
 // Takes one record into the running sample and G-sensor reading.

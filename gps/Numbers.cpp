@@ -112,6 +112,28 @@ double OutOfRange(bool negative, bool tooLarge)
 
 }  // namespace
 
+std::int32_t ReadIntegerPrefix(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && IsCSpace(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    // Accumulated as a negative number so that the lowest value fits; saturates on the way.
+    constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+    std::int64_t value = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i) {
+        value = value * 10 - (s[i] - '0');
+        if (value < kLowest)
+            value = kLowest - 1;  // stays below the range however many digits follow
+    }
+    if (negative)
+        return value < kLowest ? std::numeric_limits<std::int32_t>::min() : std::int32_t(value);
+    return -value > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                             : std::int32_t(-value);
+}
+
 double ReadDecimalPrefix(std::string_view s)
 {
     std::size_t i = 0;

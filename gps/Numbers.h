@@ -15,6 +15,12 @@
 /// ("1e400"), values too small as +/-0. Any length of text is fine.
 double ReadDecimalPrefix(std::string_view text);
 
+/// The integer at the start of the text, as atoi reads it: leading blanks skipped, an optional
+/// sign, then decimal digits only ("1e2" reads 1, "0x1A" reads 0, "12.9" reads 12). Text without
+/// digits reads 0. Where atoi's result is undefined (beyond 32 bits) the value saturates at the
+/// 32-bit limits.
+std::int32_t ReadIntegerPrefix(std::string_view text);
+
 /// The value written as printf's "%f" does in the C locale: six decimals, '-' for negative
 /// values (including -0), "inf"/"nan" for the non-finite ones.
 std::string FormatFixed6(double value);

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QUrl>
 
 #include <cstdint>
 #include <optional>
@@ -43,6 +44,12 @@ public:
 
 private:
     void Send(int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    /// The browser has gone to the page last navigated to without reporting its load (it does
+    /// so when a navigation starts while the page before is finishing its own): asks the page
+    /// whether it is complete and, once it is, reports the load itself.
+    void ProbeUnreportedLoad(int triesLeft);
 
     QPointer<QObject> messageTarget;
+    QUrl navigated;          ///< the page last navigated to
+    bool reported = false;   ///< its load has been reported (message 1025)
 };

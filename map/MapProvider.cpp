@@ -1,6 +1,7 @@
 #include "map/MapProvider.h"
 
 #include "map/ConvertService.h"
+#include "map/MapLog.h"
 #include "map/MapSettings.h"
 
 #include <QBuffer>
@@ -8,10 +9,15 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QTimer>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+
+#include <algorithm>
 
 namespace {
 
@@ -107,10 +113,30 @@ QByteArray BuiltInMapLibrary(const MapTiles& tiles)
 CMapProviderHandler::CMapProviderHandler(const MapTiles& tiles, QObject* parent)
     : QWebEngineUrlSchemeHandler(parent), tiles(tiles)
 {
+    bool ok = false;
+    const int delay = qEnvironmentVariableIntValue("VINDREL_MAP_PROVIDER_DELAY_MS", &ok);
+    maxDelayMs = ok ? std::clamp(delay, 0, 60000) : 0;
 }
 
 void CMapProviderHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
+    if (maxDelayMs <= 0) {
+        Answer(job);
+        return;
+    }
+    const int delay = int(QRandomGenerator::global()->bounded(maxDelayMs + 1));
+    qCDebug(lcMap) << "provider: answering" << job->requestUrl().path() << "in" << delay << "ms";
+    // The browser deletes a job whose request it gave up meanwhile.
+    QTimer::singleShot(delay, this, [this, guard = QPointer<QWebEngineUrlRequestJob>(job)] {
+        if (guard) {
+            Answer(guard);
+        }
+    });
+}
+
+void CMapProviderHandler::Answer(QWebEngineUrlRequestJob* job)
+{
+    qCDebug(lcMap) << "provider:" << job->requestUrl().path();
     if (job->requestMethod() != "GET") {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;

@@ -53,7 +53,13 @@ public:
     explicit CMapProviderHandler(const MapTiles& tiles, QObject* parent = nullptr);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+    /// For start-up trials: every answer waits a random time up to this many milliseconds, as a
+    /// slow network would make it (VINDREL_MAP_PROVIDER_DELAY_MS; 0, the default, answers at once).
+    int maxDelayMs = 0;
+
 private:
+    void Answer(QWebEngineUrlRequestJob* job);
+
     MapTiles tiles;
     QByteArray library;  // built on first use
 };

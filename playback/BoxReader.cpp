@@ -669,6 +669,7 @@ private:
     BoxReader& movie_;
     std::uint64_t boxes_ = 0;
     std::uint64_t tableBytes_ = 0;
+    std::vector<BoxStatus> damagedStatus_;  // of each damaged track, in track order
 };
 
 BoxResult BoxMovieParser::Header(std::uint64_t pos, std::uint64_t end, std::uint32_t parent,
@@ -826,7 +827,23 @@ BoxResult BoxMovieParser::ParseMovie(const Box& moov, int depth)
             if (movie_.tracks_.size() >= BoxLimits::kMaxTracks)
                 return Malformed("more than " + Num(BoxLimits::kMaxTracks) + " tracks");
             movie_.tracks_.emplace_back();
-            return TrackBox(child, d, movie_.tracks_.size());
+            const std::uint64_t tableBytesBefore = tableBytes_;
+            BoxResult t = TrackBox(child, d, movie_.tracks_.size());
+            // A track that is damaged in itself is kept, empty, and the movie read on. Reading
+            // errors and the reader's own limits on the whole file still end the reading.
+            const bool inTrack = t.status == BoxStatus::Malformed || t.status == BoxStatus::Truncated;
+            if (t || !inTrack || boxes_ > BoxLimits::kMaxBoxes)
+                return t;
+            BoxTrack& damaged = movie_.tracks_.back();
+            BoxTrack empty;
+            empty.trackId_ = damaged.trackId_;
+            empty.handlerType_ = damaged.handlerType_;
+            empty.mediaTimeScale_ = 1;
+            empty.damage_ = t.message;
+            damaged = std::move(empty);
+            damagedStatus_.push_back(t.status);
+            tableBytes_ = tableBytesBefore;  // the tables it had built are gone
+            return {};
         }
         return {};
     });
@@ -834,6 +851,26 @@ BoxResult BoxMovieParser::ParseMovie(const Box& moov, int depth)
         return r;
     if (!haveHeader)
         return Malformed("the movie box has no movie header ('mvhd')");
+    // The movie cannot be shown when its video track is the damaged one: a damaged track whose
+    // handler says video, or whose handler was never read, while no sound video track is left.
+    const auto& tracks = movie_.tracks_;
+    const bool videoLeft = std::any_of(tracks.begin(), tracks.end(), [](const BoxTrack& t) {
+        return t.damage_.empty() && t.handlerType_ == Code("vide");
+    });
+    if (!videoLeft) {
+        std::size_t damagedIndex = 0;
+        for (const BoxTrack& t : tracks) {
+            if (t.damage_.empty())
+                continue;
+            const BoxStatus status = damagedStatus_[damagedIndex++];
+            if (t.handlerType_ == Code("vide") || t.handlerType_ == 0) {
+                BoxResult failed;
+                failed.status = status;
+                failed.message = t.damage_;
+                return failed;
+            }
+        }
+    }
     return {};
 }
 

@@ -90,6 +90,10 @@ class BoxTrack {
 public:
     std::uint32_t TrackId() const { return trackId_; }              ///< from tkhd; 0 when absent
     std::uint32_t HandlerType() const { return handlerType_; }      ///< 'vide', 'soun', 'text', ...
+    /// Why the track could not be read ("malformed: no sample table ('stbl') (track 3)"); empty
+    /// for a sound track. A damaged track keeps its place and handler type (when its handler box
+    /// was read) but has no samples and no data references.
+    const std::string& Damage() const { return damage_; }
     std::uint32_t MediaTimeScale() const { return mediaTimeScale_; }  ///< never 0
     std::uint64_t MediaDuration() const { return mediaDuration_; }    ///< from mdhd
     const std::vector<DataReference>& DataReferences() const { return dataRefs_; }
@@ -107,6 +111,7 @@ public:
 
 private:
     friend class BoxTrackBuilder;
+    friend class BoxMovieParser;  // empties a damaged track
 
     struct TimeRun {          // stts entries with their running totals
         std::uint64_t firstSample;
@@ -122,6 +127,7 @@ private:
 
     std::uint32_t trackId_ = 0;
     std::uint32_t handlerType_ = 0;
+    std::string damage_;
     std::uint32_t mediaTimeScale_ = 0;
     std::uint64_t mediaDuration_ = 0;
     std::vector<DataReference> dataRefs_;
@@ -137,7 +143,10 @@ private:
     std::vector<std::uint64_t> chunkOffsets_;
 };
 
-/// A movie read from a file: its header and tracks. Owns its byte source, so it stays usable
+/// A movie read from a file: its header and tracks. A track that cannot be read is kept as a
+/// damaged track (BoxTrack::Damage) and the movie is read on; only when no video track is left
+/// and a damaged track was, or may have been, the video track does the movie fail with that
+/// track's reason. Owns its byte source, so it stays usable
 /// after whoever opened the file has let it go.
 class BoxReader {
 public:

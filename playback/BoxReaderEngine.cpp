@@ -221,7 +221,13 @@ Media BoxReaderEngine::TrackMedia(Track track)
     const MovieEntry* entry = nullptr;
     if (!track || !FindTrack(tracks_, track, &entry))
         return nullptr;
-    return HandleFromKey<Media>(entry->mediaHandles[tracks_.at(HandleKey(track)).index]);
+    const std::size_t index = tracks_.at(HandleKey(track)).index;
+    // A damaged track has no media; the reason is kept for whoever asks.
+    if (const std::string& damage = entry->reader->TrackAt(index).Damage(); !damage.empty()) {
+        lastError_ = "track " + std::to_string(index + 1) + " skipped: " + damage;
+        return nullptr;
+    }
+    return HandleFromKey<Media>(entry->mediaHandles[index]);
 }
 
 OSErr BoxReaderEngine::MediaDataRefKind(Media media, short index, OSType* kind)

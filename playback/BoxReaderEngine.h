@@ -42,7 +42,8 @@ public:
                           TimeValue64 mediaTime) override;
 
     /// The reason the last OpenMovieFile or MovieFromFile failed ("truncated: no movie box");
-    /// empty after one that succeeded.
+    /// empty after one that succeeded. A TrackMedia that finds the track damaged leaves its
+    /// reason here too ("track 3 skipped: malformed: ...").
     std::string LastErrorText() const override { return lastError_; }
 
     /// The path a movie was opened from; empty for a handle this engine did not hand out.

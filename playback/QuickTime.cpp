@@ -69,6 +69,8 @@ int CQuickTime::OpenMovie(const char* newPath)
         return 0;
     // Whatever this wrapper opened before goes now, also a movie that Stop forgot.
     ReleaseHeld();
+    lastError = kEngineParamErr;
+    lastErrorText.clear();
     std::memset(path, 0, sizeof path);
     const std::size_t length = std::strlen(newPath);
     if (length <= 255) {
@@ -78,9 +80,16 @@ int CQuickTime::OpenMovie(const char* newPath)
         EngineMakeFileSpec(reinterpret_cast<const unsigned char*>(path), &spec);
         EngineSetDrawPort(EngineWindowPort(window), nullptr);
         std::int16_t fileRef = 0;
-        if (EngineOpenMovieFile(spec, &fileRef, 1) == noErr) {
+        lastError = EngineOpenMovieFile(spec, &fileRef, 1);
+        if (lastError != noErr) {
+            lastErrorText = CurrentEngine().LastErrorText();
+        } else {
             Movie opened = nullptr;
             const OSErr err = EngineMovieFromFile(&opened, fileRef);
+            // The reason is taken before another call can replace it.
+            lastError = err == noErr && !opened ? kEngineInvalidMovie : err;
+            if (lastError != noErr)
+                lastErrorText = CurrentEngine().LastErrorText();
             EngineCloseMovieFile(fileRef);
             if (err == noErr && opened) {
                 movie = opened;
@@ -94,6 +103,8 @@ int CQuickTime::OpenMovie(const char* newPath)
         }
     }
     // A path too long for the engine's length byte fails like a file that cannot be read.
+    if (length > 255)
+        lastErrorText = "the path is longer than the engine takes (255 bytes)";
     std::memset(path, 0, sizeof path);
     UpdateCaption();
     return 0;

@@ -75,6 +75,10 @@ public:
     char path[256] = {};
     QWidget* captionWindow = nullptr;
     QWidget* window = nullptr;
+    /// Why the last OpenMovie failed: the engine's error and its reason in words (empty when
+    /// the engine gave none); noErr and empty after one that succeeded.
+    OSErr lastError = noErr;
+    std::string lastErrorText;
 
 private:
     /// Disposes the controller and movie this wrapper made, whether or not `movie` and

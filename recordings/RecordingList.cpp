@@ -1,6 +1,7 @@
 #include "recordings/RecordingList.h"
 
 #include "gps/RecordingName.h"
+#include "recordings/ListLog.h"
 #include "recordings/RecordingDates.h"
 
 #include <QDir>
@@ -103,6 +104,7 @@ void RecordingList::OnListDoubleClick(ListSide side, int row)
     if (index < 0 || index >= Count())
         return;
     currentRecording = index;
+    qCDebug(lcList) << "double click: plays" << index << recordings[std::size_t(index)].filePath;
     if (host.HasMovie())
         host.HaltMovie();
     HighlightRow(currentRecording);
@@ -128,6 +130,7 @@ void RecordingList::PlayPrevious()
     if (!host.RecordingLoaded() || currentRecording <= 0 || currentRecording > Count())
         return;
     --currentRecording;
+    qCDebug(lcList) << "previous: plays" << currentRecording;
     if (host.HasMovie())
         host.HaltMovie();
     host.SetStopped(false);
@@ -141,6 +144,7 @@ void RecordingList::PlayNext()
     if (!host.RecordingLoaded() || currentRecording < -1 || currentRecording >= Count() - 1)
         return;
     ++currentRecording;
+    qCDebug(lcList) << "next: plays" << currentRecording;
     if (host.HasMovie())
         host.HaltMovie();
     host.SetStopped(false);
@@ -161,6 +165,7 @@ void RecordingList::DeleteClicked()
     const int removed = clickedIndex;
     if (removed < 0 || removed >= Count())
         return;
+    qCDebug(lcList) << "delete: entry" << removed << "of" << Count() << "leaves the list, playing" << currentRecording;
     recordings.erase(recordings.begin() + removed);  // the file itself stays on disk
 
     // Decide what plays before the views are rebuilt, so that the row greyed by FillList is the
@@ -193,11 +198,13 @@ void RecordingList::ShowRebuiltList()
     host.SetRecordingLoaded(false);
     SortRecordingsByTime();
     FillList();
+    qCDebug(lcList) << "list rebuilt:" << Count() << "recordings";
 }
 
 int RecordingList::ChooseFolder()
 {
     const QString folder = host.BrowseForFolder();
+    qCDebug(lcList) << "folder:" << (folder.isEmpty() ? QStringLiteral("(cancelled)") : folder);
     if (!folder.isEmpty()) {
         recordings.clear();
         ScanFolder(folder, recordings);
@@ -216,6 +223,7 @@ void RecordingList::OnFolderCommand()
 
 void RecordingList::OnDropFiles(const QStringList& paths)
 {
+    qCDebug(lcList) << "dropped:" << paths.size() << "paths";
     if (host.HasMovie())
         host.StopPlayback();
     recordings.clear();
@@ -232,6 +240,7 @@ void RecordingList::ApplySingleRecordingRule()
     if (recordings.size() != 1)
         return;
     currentRecording = 0;
+    qCDebug(lcList) << "one recording listed: plays it" << recordings.front().filePath;
     if (host.HasMovie())
         host.HaltMovie();
     HighlightRow(0);

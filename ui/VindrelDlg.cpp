@@ -12,6 +12,7 @@
 #include "ui/Messages.h"
 #include "ui/TripView.h"
 #include "ui/UiStrings.h"
+#include "ui/WindowLog.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -224,6 +225,29 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
     mapLoadTimer.setInterval(kMapLoadTimeoutMs);
     mapLoadTimer.setSingleShot(false);
     connect(&mapLoadTimer, &QTimer::timeout, this, [this] { OnTimer(kMapLoadTimerId); });
+
+    // The notice of a recording that cannot be played: white on black over the video area.
+    unplayableNotice.setParent(this);
+    unplayableNotice.setTextFormat(Qt::PlainText);
+    unplayableNotice.setAlignment(Qt::AlignCenter);
+    unplayableNotice.setWordWrap(true);
+    unplayableNotice.setMargin(24);
+    unplayableNotice.setAutoFillBackground(true);
+    QPalette noticeColours = unplayableNotice.palette();
+    noticeColours.setColor(QPalette::Window, Qt::black);
+    noticeColours.setColor(QPalette::WindowText, Qt::white);
+    unplayableNotice.setPalette(noticeColours);
+    unplayableNotice.hide();
+    unplayableTimer.setSingleShot(true);
+    unplayableTimer.setInterval(kUnplayableShowMs);
+    connect(&unplayableTimer, &QTimer::timeout, this, [this] {
+        if (unplayableIndex_ != currentRecording || stopped) {
+            HideUnplayable();
+            return;
+        }
+        qCInfo(lcWindow) << "the unplayable recording's notice has been shown; the list goes on";
+        AdvanceToNextRecording();
+    });
 }
 
 CVindrelDlg::~CVindrelDlg()
@@ -231,6 +255,15 @@ CVindrelDlg::~CVindrelDlg()
     // No messages from the map view while the members go away.
     mapView.SetMessageTarget(nullptr);
     mapLoadTimer.stop();
+    unplayableTimer.stop();
+    // The lists go away before the dialog: their events must not reach its filter meanwhile.
+    if (leftViewport_) {
+        leftViewport_->removeEventFilter(this);
+    }
+    if (rightViewport_) {
+        rightViewport_->removeEventFilter(this);
+    }
+    leftViewport_ = rightViewport_ = nullptr;
     // The video view goes first, while the controls its owner update touches still exist.
     videoView.reset();
 }
@@ -261,6 +294,11 @@ void CVindrelDlg::setVisible(bool visible)
         return;
     }
     QDialog::setVisible(visible);
+    if (visible && !instanceMarked_) {
+        instanceMarked_ = true;
+        const bool marked = MarkAsRunningPlayer(this);
+        qCDebug(lcWindow) << "shown; instance mark" << (marked ? "set" : "not set") << "on window" << winId();
+    }
 }
 
 // ---- Binding --------------------------------------------------------------------------------
@@ -338,8 +376,10 @@ void CVindrelDlg::DoDataExchange()
     volumeSlider.setControlId(kVolumeSliderId);
     volumeSlider.setMainWindow(this);
     mapView.SetMessageTarget(this);
-    leftList.viewport()->installEventFilter(this);
-    rightList.viewport()->installEventFilter(this);
+    leftViewport_ = leftList.viewport();
+    rightViewport_ = rightList.viewport();
+    leftViewport_->installEventFilter(this);
+    rightViewport_->installEventFilter(this);
     controlsBound_ = true;
     ApplyControlColours();
 }
@@ -351,10 +391,8 @@ bool CVindrelDlg::OnInitDialog()
     // 1. The controls.
     DoDataExchange();
 
-    // 2. The mark of a running player, on the window itself (and again whenever the window
-    //    system's window is made anew, as it is when the browser first needs its surface).
-    instanceMarked_ = true;
-    MarkAsRunningPlayer(this);
+    // 2. The mark of a running player goes on the window once it is shown (setVisible): a
+    //    window made before that is not the one that stays, so a second start must not find it.
 
     // 3. The system menu with its about item.
     BuildSystemMenu();
@@ -370,7 +408,9 @@ bool CVindrelDlg::OnInitDialog()
     // 6. The window can be minimised: its flags carry the minimise button from construction.
 
     // 7. The media engine. A failure has shown its message and ended the process.
+    qCDebug(lcWindow) << "start: media engine";
     if (!services_.startMediaEngine || !services_.startMediaEngine()) {
+        qCInfo(lcWindow) << "start: the media engine did not start";
         return false;
     }
 
@@ -517,6 +557,7 @@ bool CVindrelDlg::OnInitDialog()
 
     // 31. Recordings named on the command line.
     AddCommandLineRecordings(services_.commandLine);
+    qCDebug(lcWindow) << "start:" << recordings.size() << "recordings on the command line";
 
     // 32. In time order, on the list.
     recordingList.SortRecordingsByTime();
@@ -606,7 +647,9 @@ bool CVindrelDlg::event(QEvent* e)
     }
     case QEvent::WinIdChange: {
         const bool handled = QDialog::event(e);
-        if (instanceMarked_ && testAttribute(Qt::WA_WState_Created)) {
+        // The window system's window was made anew: the mark goes on the new one.
+        if (instanceMarked_ && isVisible() && testAttribute(Qt::WA_WState_Created)) {
+            qCDebug(lcWindow) << "window made anew; instance mark set again on" << winId();
             MarkAsRunningPlayer(this);
         }
         return handled;
@@ -725,8 +768,9 @@ bool CVindrelDlg::OnOwnSurface(const QPoint& pos) const
 bool CVindrelDlg::eventFilter(QObject* watched, QEvent* e)
 {
     // The lists' clicks and double clicks, with the row under the pointer (-1 outside the rows).
-    const bool left = watched == leftList.viewport();
-    const bool right = watched == rightList.viewport();
+    // Only the pointers are compared: a list being destroyed is never asked for its viewport.
+    const bool left = watched != nullptr && watched == leftViewport_;
+    const bool right = watched != nullptr && watched == rightViewport_;
     if ((left || right) && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
         auto* mouse = static_cast<QMouseEvent*>(e);
         if (mouse->button() == Qt::LeftButton) {
@@ -777,12 +821,14 @@ void CVindrelDlg::OnCancel() { done(IDCANCEL); }
 
 bool CVindrelDlg::ListHost::HasMovie() const
 {
-    return dlg.videoView && dlg.videoView->movieWrapper && dlg.videoView->movieWrapper->movie;
+    // A recording whose notice says it cannot be played counts as held: a new list stops it.
+    return (dlg.videoView && dlg.videoView->movieWrapper && dlg.videoView->movieWrapper->movie) ||
+           dlg.UnplayableShown();
 }
 
 void CVindrelDlg::ListHost::HaltMovie()
 {
-    if (HasMovie()) {
+    if (dlg.videoView && dlg.videoView->movieWrapper && dlg.videoView->movieWrapper->movie) {
         EngineHaltMovie(dlg.videoView->movieWrapper->movie);
     }
 }

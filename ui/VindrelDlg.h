@@ -184,6 +184,16 @@ public:
     /// Shows a status page (file name in the URL folder), or opens the recording at once when
     /// that page is already shown.
     void ShowStatusPage(const QString& fileName);
+    /// The current recording cannot be played (error and reason from the engine): says so over
+    /// the video area, resets the map side and the readouts as for a recording without GPS and
+    /// arms the step on.
+    void ShowUnplayable(OSErr error, const QString& reason);
+    /// Takes the notice away and disarms its step on.
+    void HideUnplayable();
+    bool UnplayableShown() const { return unplayableIndex_ >= 0; }
+    /// The step after the last second of a movie: the next recording of the list, or Stop after
+    /// the last one.
+    void AdvanceToNextRecording();
     /// Sends the map view to a page and makes it currentPageUrl. Once that page has loaded (and
     /// no later page was asked for), the current recording is opened unless playback is stopped.
     void NavigateMapPage(const QString& url);
@@ -293,6 +303,11 @@ public:
     /// opens the current recording; later choices of the same page open at once.
     bool pageLoaded = false;
 
+    /// Over the video area while the current recording cannot be played: why, in the UI
+    /// language. After kUnplayableShowMs the list goes on as at the end of a movie.
+    QLabel unplayableNotice;
+    QTimer unplayableTimer;
+    static constexpr int kUnplayableShowMs = 3000;
     /// Trips and events of the list (made by the initialisation; last, so it goes first).
     std::unique_ptr<CTripView> tripView;
 
@@ -340,6 +355,12 @@ private:
     bool initialized_ = false;
     bool controlsBound_ = false;
     bool instanceMarked_ = false;
+    /// The recording the unplayable notice is about; -1 while none is shown.
+    int unplayableIndex_ = -1;
+    /// The lists' viewports, whose clicks the event filter takes; kept so that the filter never
+    /// has to ask a list that may be going away.
+    QWidget* leftViewport_ = nullptr;
+    QWidget* rightViewport_ = nullptr;
     /// The transport button that was visible on entering full screen; on leaving, both are
     /// shown and this one lies on top.
     int transportOnTop_ = kPlayButtonId;

@@ -11,8 +11,11 @@
 #include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
 #include "ui/TripView.h"
+#include "ui/UiStrings.h"
+#include "ui/WindowLog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -65,20 +68,26 @@ QString CoordinateLabel(QChar letter, const QString& number, QChar negativeLette
 
 int CVindrelDlg::ShowMapForCurrent()
 {
+    HideUnplayable();  // whatever comes now, the notice of an earlier recording is done
     if (!ValidIndex(currentRecording, recordings.size())) {
         return 0;
     }
     const GpsStatus status = recordings[static_cast<std::size_t>(currentRecording)].gpsStatus;
+    qCDebug(lcWindow) << "show map for recording" << currentRecording << "GPS status" << int(status);
     if (status == GpsPresent) {
         if (!networkOk || !mapLoadOk) {
+            qCDebug(lcWindow) << "no connection earlier in this run (network" << networkOk << "map load" << mapLoadOk << ")";
             ShowStatusPage(QStringLiteral("no_connection.html"));
             return 0;
         }
         for (int attempt = 0; attempt < kNetworkTries; ++attempt) {
-            if (!services_.isNetworkAlive || services_.isNetworkAlive()) {
+            const bool alive = !services_.isNetworkAlive || services_.isNetworkAlive();
+            qCDebug(lcWindow) << "network check" << attempt + 1 << (alive ? "up" : "down");
+            if (alive) {
                 // Every recording gets a freshly loaded map page, even when it is shown already.
                 NavigateMapPage(PageUrl(QStringLiteral("googlearth.html")));
                 mapLoadTimer.start();  // its interval: kMapLoadTimeoutMs
+                qCDebug(lcWindow) << "watchdog armed:" << mapLoadTimer.interval() << "ms";
                 return 0;
             }
             if (services_.waitMs) {
@@ -126,8 +135,21 @@ int CVindrelDlg::OpenCurrentRecording()
     RecordingEntry& entry = recordings[static_cast<std::size_t>(currentRecording)];
     CQuickTime& wrapper = *videoView->movieWrapper;
     const QByteArray narrowPath = QFile::encodeName(entry.filePath);
-    wrapper.OpenMovie(narrowPath.constData());  // a movie that fails to open still goes through
+    qCDebug(lcWindow) << "open" << entry.filePath;
+    wrapper.OpenMovie(narrowPath.constData());
     const Movie movie = wrapper.movie;
+    if (!movie) {
+        fileNameText.setText(RecordingTitle(QFile::decodeName(narrowPath)));
+        ShowUnplayable(wrapper.lastError, QString::fromStdString(wrapper.lastErrorText));
+        return 0;
+    }
+    HideUnplayable();
+    // A damaged track is left out by the engine; the log says which and why.
+    for (long i = 1; i <= EngineTrackCount(movie); ++i) {
+        if (!EngineTrackMedia(EngineTrackAt(movie, i))) {
+            qCInfo(lcWindow) << "open:" << QString::fromStdString(CurrentEngine().LastErrorText());
+        }
+    }
 
     // The record text track as always; where it gives nothing, the camera's other GPS families.
     const bool ok = ReadRecordingTracks(movie, entry.filePath, textTrackData, gpsTrack, gSensorGraph.gSensorSeries());
@@ -137,12 +159,14 @@ int CVindrelDlg::OpenCurrentRecording()
     if (ok) {
         entry.gpsStatus = GpsPresent;  // the map page is tried the next time it is chosen
     }
-    if (movie) {
-        EnginePlayMovie(movie);
-    }
+    // The movie starts at the volume the volume slider shows.
+    EngineSetMovieVolume(movie, static_cast<std::int16_t>(volumeSlider.position() * 10));
+    EnginePlayMovie(movie);
 
     // A time scale of 0 with a duration gives 0 seconds rather than a division by zero.
-    videoView->SetMovieTiming(movie ? EngineMovieDuration(movie) : 0, movie ? EngineMovieTimeScale(movie) : 0);
+    videoView->SetMovieTiming(EngineMovieDuration(movie), EngineMovieTimeScale(movie));
+    qCDebug(lcWindow) << "opened:" << videoView->durationSeconds << "s, GPS track" << (ok ? "read" : "not read")
+                      << gpsTrack.size() << "seconds";
     timeText.setText(TimeText(0, videoView->durationSeconds));
     progressSlider.setRangeMin(0);
     progressSlider.setRangeMax(videoView->durationSeconds);
@@ -154,14 +178,12 @@ int CVindrelDlg::OpenCurrentRecording()
 
     const int width = videoRect.Width();
     const int height = videoRect.Height();
-    if (movie) {
-        EngineRect box;
-        box.top = 0;
-        box.left = 0;
-        box.bottom = static_cast<std::int16_t>(height);
-        box.right = static_cast<std::int16_t>(width);
-        EngineSetMovieBox(movie, box);
-    }
+    EngineRect box;
+    box.top = 0;
+    box.left = 0;
+    box.bottom = static_cast<std::int16_t>(height);
+    box.right = static_cast<std::int16_t>(width);
+    EngineSetMovieBox(movie, box);
     videoView->setGeometry(videoRect.left, videoRect.top + kTitleHeight, width, height);
     videoView->update();
 
@@ -182,6 +204,9 @@ std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
     // at start-up, a page left before it finished) does neither: the recording is opened once,
     // its route goes to the page that shows it, and a map page that hangs still times out.
     const bool chosenPageLoaded = !mapView.page()->isLoading() && mapView.url() == QUrl::fromLocalFile(currentPageUrl);
+    qCDebug(lcWindow) << "page loaded (1025):" << mapView.url().fileName() << "asked for"
+                      << QFileInfo(currentPageUrl).fileName() << (chosenPageLoaded ? "- it is the one" : "- not the one")
+                      << "opened before" << pageLoaded << "stopped" << stopped;
     if (chosenPageLoaded) {
         mapLoadTimer.stop();
     }
@@ -197,6 +222,19 @@ std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
 void CVindrelDlg::OnTimer(int timerId)
 {
     if (timerId != kMapLoadTimerId) {
+        return;
+    }
+    qCDebug(lcWindow) << "watchdog fired:" << QFileInfo(currentPageUrl).fileName() << "has not loaded";
+    if (!mapLoadOk && !pageLoaded) {
+        // The status page it switched to has not reported its load either. The recording no
+        // longer waits for the browser: it is opened now, and the watchdog's work is done.
+        qCInfo(lcWindow) << "watchdog: no load report from" << QFileInfo(currentPageUrl).fileName()
+                         << "either; the recording is opened without it";
+        mapLoadTimer.stop();
+        pageLoaded = true;
+        if (!stopped) {
+            OpenCurrentRecording();
+        }
         return;
     }
     mapLoadOk = false;
@@ -216,6 +254,9 @@ void CVindrelDlg::PeriodicUpdate()
 
     if (recordingLoaded && scale != 0 && time / scale == nextSecond) {
         const int k = nextSecond;
+        if (k == 0) {
+            qCDebug(lcWindow) << "second 0 shown;" << gpsTrack.size() << "seconds of GPS";
+        }
         if (k >= 0 && static_cast<std::size_t>(k) < gpsTrack.size()) {
             const GpsSample& sample = gpsTrack[static_cast<std::size_t>(k)];
             if (ValidIndex(currentRecording, recordings.size()) &&
@@ -241,19 +282,85 @@ void CVindrelDlg::PeriodicUpdate()
 
     if (nextSecond - 1 == videoView->durationSeconds && recordingLoaded) {
         // The movie's last second has been shown: on to the next recording, or stop.
-        ++currentRecording;
-        advancing = true;
-        nextSecond = 0;
-        if (currentRecording < static_cast<int>(recordings.size())) {
-            recordingList.HighlightRow(currentRecording);
-            highlightIndex = currentRecording;
-            ShowMapForCurrent();
-        } else {
-            StopPlayback();
-        }
+        qCDebug(lcWindow) << "end of movie at second" << videoView->durationSeconds;
+        AdvanceToNextRecording();
     } else if (scale != 0 && !advancing) {
         nextSecond = time / scale + 1;
     }
+}
+
+void CVindrelDlg::AdvanceToNextRecording()
+{
+    ++currentRecording;
+    advancing = true;
+    nextSecond = 0;
+    if (currentRecording < static_cast<int>(recordings.size())) {
+        recordingList.HighlightRow(currentRecording);
+        highlightIndex = currentRecording;
+        ShowMapForCurrent();
+    } else {
+        StopPlayback();
+    }
+}
+
+void CVindrelDlg::ShowUnplayable(OSErr error, const QString& reason)
+{
+    const auto& texts = unplayableStrings[static_cast<std::size_t>(language)];
+    QString why;
+    if (error == kEngineTruncatedMovie) {
+        why = QString::fromUtf8(texts[kUnplayableCutOff]);
+    } else if (error == kEngineFileNotFound) {
+        why = QString::fromUtf8(texts[kUnplayableNoFile]);
+    } else {
+        why = reason.isEmpty() ? QString::fromUtf8(texts[kUnplayableNoReason]) : reason;
+    }
+    qCInfo(lcWindow) << "cannot play recording" << currentRecording << "- error" << error << reason;
+    unplayableIndex_ = currentRecording;
+    unplayableNotice.setText(QString::fromUtf8(texts[kUnplayableHeadline]) + QStringLiteral("\n\n") + why);
+
+    // The map side and the readouts as for a recording without GPS; nothing to open when the
+    // status page has loaded.
+    mapLoadTimer.stop();
+    gpsTrack.clear();
+    gSensorGraph.gSensorSeries().clear();
+    longitudeText.setText(QStringLiteral("000.000000"));
+    latitudeText.setText(QStringLiteral("000.000000"));
+    speedMeter.SetValue(0);
+    gSensorGraph.setHasData(false);
+    gSensorGraph.update();
+    const QString url = PageUrl(QStringLiteral("no_gps_file.html"));
+    if (currentPageUrl != url) {
+        NavigateMapPage(url);
+    }
+    pageLoaded = true;
+
+    // No time runs; the video area shows the stop picture under the notice.
+    videoView->SetMovieTiming(0, 0);
+    timeText.setText(TimeText(0, 0));
+    progressSlider.setRangeMin(0);
+    progressSlider.setRangeMax(0);
+    progressSlider.SetPosition(0);
+    progressSlider.update();
+    pauseButton.hide();
+    playButton.show();
+    videoView->setGeometry(videoRect.left, videoRect.top + kTitleHeight, videoRect.Width(), videoRect.Height());
+    videoView->ShowStopPicture(videoRect.Width(), videoRect.Height());
+    unplayableNotice.setGeometry(videoView->geometry());
+    unplayableNotice.show();
+    unplayableNotice.raise();
+
+    // Next and previous work as for a recording that plays; after a while the list goes on.
+    recordingLoaded = true;
+    advancing = false;
+    nextSecond = 0;
+    unplayableTimer.start();
+}
+
+void CVindrelDlg::HideUnplayable()
+{
+    unplayableTimer.stop();
+    unplayableNotice.hide();
+    unplayableIndex_ = -1;
 }
 
 void CVindrelDlg::Play()
@@ -282,11 +389,16 @@ void CVindrelDlg::Pause()
 
 void CVindrelDlg::StopPlayback()
 {
+    // Stops a movie, or the notice of a recording that could not be played.
     const Movie movie = CurrentMovie(videoView);
-    if (!movie) {
+    if (!movie && !UnplayableShown()) {
         return;
     }
-    EngineMovieToEnd(movie);
+    qCDebug(lcWindow) << "stop";
+    HideUnplayable();
+    if (movie) {
+        EngineMovieToEnd(movie);
+    }
     videoView->ShowStopPicture(videoRect.Width(), videoRect.Height());
     videoView->movieWrapper->movie = nullptr;  // forgotten, not released
     gSensorGraph.setHasData(false);

@@ -14,6 +14,7 @@ add_library(vindrel_dialog STATIC
   ${CMAKE_CURRENT_LIST_DIR}/WindowChrome.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VindrelDlgPlayback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TripView.h ${CMAKE_CURRENT_LIST_DIR}/TripView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowLog.h ${CMAKE_CURRENT_LIST_DIR}/WindowLog.cpp
 )
 target_include_directories(vindrel_dialog PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vindrel_dialog PUBLIC

@@ -242,6 +242,22 @@ def case_bad_files(ctx):
     directory = ctx.run("--dump-track", ctx.work)
     check(directory.returncode == 1, "a folder is not a movie")
 
+    # A damaged GPS track (its media time scale 0) is left out: an empty track, status 0, one
+    # message on stderr naming the track.
+    damaged = bytearray(data)
+    mdhd = damaged.find(b"mdhd", damaged.find(b"mdhd", damaged.find(b"mdhd") + 1) + 1) - 4  # the third track's
+    damaged[mdhd + 20:mdhd + 24] = b"\0\0\0\0"
+    path = os.path.join(ctx.work, "damaged-gps.mov")
+    open(path, "wb").write(damaged)
+    result = ctx.run("--dump-track", path)
+    err = result.stderr.decode(errors="replace")
+    check(result.returncode == 0, f"damaged GPS track: exit {result.returncode}")
+    check(result.stdout.decode().startswith("# status=NoGpsFile valid=0 elements=0\n"),
+          f"damaged GPS track: printed {result.stdout[:80]!r}")
+    check(err.count("\n") == 1 and "track 3 skipped: malformed: " in err and "time scale 0" in err,
+          f"damaged GPS track: stderr {err!r}")
+
+
 
 def case_gpx(ctx):
     """The GPX file parses back with one point per positioned element."""

@@ -103,8 +103,12 @@ TEST(GpsRecordTest, SpeedRoundsUpOnlyAboveOneHalfThenDividesByKnots)
         {"  55.9 km", 30},
         {"1e400", 0},
         {"nan", 0},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
+        {"1e2", 0},      // r is atoi's 1, not 100
+        {"12.9e1", 6},   // r = 12: the fraction of 129 is 0
+        {"0x1A", 0},     // atoi stops at the x
+        {"20.6e0", 11},  // r = 20 + 1
+        {"99999999999", 1159548405},  // r saturates at INT_MAX
+        {"-99999999999", -1159548406},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.speed, SpeedFromField(QString::fromUtf8(c.field))) << c.field;

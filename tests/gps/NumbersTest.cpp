@@ -50,6 +50,17 @@ TEST(NumbersTest, ReadsPrefixesLikeAtofInTheCLocale)
         ExpectSameDouble(ReferenceAtof(input), ReadDecimalPrefix(input), input);
 }
 
+TEST(NumbersTest, ReadsIntegerPrefixesLikeAtoi)
+{
+    // Within 32 bits the C library is the reference; beyond them atoi is undefined and the
+    // reader saturates.
+    for (const char* input : {"", "x", "-", "+7", " \t-12.9", "1e2", "0x1A", "007", "2147483647", "-2147483648",
+                              "+-1", "12,5", "\xd9\xa1"})
+        EXPECT_EQ(std::atoi(input), ReadIntegerPrefix(input)) << "input \"" << input << "\"";
+    EXPECT_EQ(2147483647, ReadIntegerPrefix("2147483648"));
+    EXPECT_EQ(-2147483647 - 1, ReadIntegerPrefix("-99999999999999999999999"));
+}
+
 TEST(NumbersTest, ReadsTenThousandDigitFields)
 {
     const std::string huge = "1" + std::string(9999, '0');

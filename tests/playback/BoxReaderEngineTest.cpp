@@ -163,8 +163,10 @@ TEST_F(EngineTest, OpenFailuresGiveCodeAndReason)
 {
     const WrittenMovie good = WriteMovie(DashCamMovie({TextPayload("A,1;"), TextPayload("A,2;")}));
     const Bytes cut(good.bytes.begin(), good.bytes.end() - 30);
-    WrittenMovie damaged = good;
-    PutU32(damaged.bytes, damaged.Find("moov/trak[3]/mdia/minf/stbl/stsz").offset + 16, 4000000000u);
+    WrittenMovie damaged = good;  // in the video track: the movie cannot be shown
+    PutU32(damaged.bytes, damaged.Find("moov/trak[1]/mdia/minf/stbl/stsz").offset + 16, 4000000000u);
+    WrittenMovie damagedText = good;  // in the text track: left out, the movie opens
+    PutU32(damagedText.bytes, damagedText.Find("moov/trak[3]/mdia/minf/stbl/stsz").offset + 16, 4000000000u);
 
     const struct {
         const char* name;
@@ -176,7 +178,7 @@ TEST_F(EngineTest, OpenFailuresGiveCodeAndReason)
         {"folder", dir_.Path().string(), kEngineFileNotFound, "cannot open: not a regular file"},
         {"cut short", dir_.Write("cut.mov", cut), kEngineTruncatedMovie, "truncated: movie box cut short"},
         {"damaged", dir_.Write("bad.mov", damaged), kEngineInvalidMovie,
-         "malformed: stsz sample count 4000000000 exceeds its box (track 3)"},
+         "malformed: stsz sample count 4000000000 exceeds its box (track 1)"},
         {"empty", dir_.Write("empty.mov", Bytes{}), kEngineTruncatedMovie, "truncated: "},
     };
     for (const auto& c : cases) {
@@ -189,6 +191,17 @@ TEST_F(EngineTest, OpenFailuresGiveCodeAndReason)
     // A success clears the reason.
     Movie movie = Open(dir_.Write("good.mov", good));
     EXPECT_EQ(CurrentEngine().LastErrorText(), "");
+    EngineDisposeMovie(movie);
+
+    // A damaged track other than the video track: the movie opens, the track has no media, and
+    // asking for it leaves the reason.
+    movie = Open(dir_.Write("bad-text.mov", damagedText));
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(EngineTrackCount(movie), 3);
+    EXPECT_NE(EngineTrackMedia(EngineTrackAt(movie, 2)), nullptr);
+    EXPECT_EQ(EngineTrackMedia(EngineTrackAt(movie, 3)), nullptr);
+    EXPECT_EQ(CurrentEngine().LastErrorText(),
+              "track 3 skipped: malformed: stsz sample count 4000000000 exceeds its box (track 3)");
     EngineDisposeMovie(movie);
 }
 

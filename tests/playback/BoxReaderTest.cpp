@@ -411,6 +411,9 @@ struct Mutation {
     const char* name;
     void (*apply)(WrittenMovie& m);
     const char* message;  // a part of the expected message
+    // The track (from 1) left out as damaged while the movie is read; 0: the movie fails (the
+    // damage is outside the tracks, or in the video track).
+    std::size_t damagedTrack = 0;
 };
 
 void Grow(WrittenMovie& m, const std::string& path, std::uint32_t by)
@@ -429,9 +432,9 @@ void SetField(WrittenMovie& m, const std::string& path, std::uint64_t payloadOff
 
 const Mutation kMutations[] = {
     {"child longer than its parent",
-     [](WrittenMovie& m) { Grow(m, "moov/trak[2]/mdia", 100); }, "is longer than its parent 'trak'"},
+     [](WrittenMovie& m) { Grow(m, "moov/trak[2]/mdia", 100); }, "is longer than its parent 'trak'", 2},
     {"table longer than its sample table",
-     [](WrittenMovie& m) { Grow(m, "moov/trak[3]/mdia/minf/stbl/stco", 4); }, "longer than its parent 'stbl'"},
+     [](WrittenMovie& m) { Grow(m, "moov/trak[3]/mdia/minf/stbl/stco", 4); }, "longer than its parent 'stbl'", 3},
     {"parent too short for its header",
      [](WrittenMovie& m) { PutU32(m.bytes, m.Find("moov/trak[1]/tkhd").offset, 4); }, "less than its header"},
     {"movie header too short",
@@ -449,18 +452,18 @@ const Mutation kMutations[] = {
     {"stts entry count beyond its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[1]/mdia/minf/stbl/stts", 4, 2); }, "stts entry count 2 exceeds its box"},
     {"stsc entry count beyond its box",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 4, 0x10000000); }, "stsc entry count"},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 4, 0x10000000); }, "stsc entry count", 2},
     {"stco entry count beyond its box",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/stbl/stco", 4, 0xFFFFFFFF); }, "stco entry count"},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/stbl/stco", 4, 0xFFFFFFFF); }, "stco entry count", 3},
     {"dref entry count beyond its box",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 4, 7); }, "dref entry count 7"},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 4, 7); }, "dref entry count 7", 3},
     {"truncated table: the last offset is cut off",
      [](WrittenMovie& m) {
          // stco keeps its count but loses its last entry, which is left as stray bytes.
          const BoxPlace p = m.Find("moov/trak[3]/mdia/minf/stbl/stco");
          PutU32(m.bytes, p.offset, static_cast<std::uint32_t>(p.size - 4));
      },
-     "malformed: "},
+     "malformed: ", 3},
     {"trailing junk inside the movie box",
      [](WrittenMovie& m) {
          Grow(m, "moov", 5);
@@ -468,27 +471,27 @@ const Mutation kMutations[] = {
      },
      "5 stray bytes at the end of 'moov'"},
     {"unknown media header version",
-     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/mdhd").offset + 8] = 2; }, "'mdhd' has unknown version 2"},
+     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/mdhd").offset + 8] = 2; }, "'mdhd' has unknown version 2", 3},
     {"unknown table version",
      [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[1]/mdia/minf/stbl/stts").offset + 8] = 1; }, "unknown version 1"},
     {"movie time scale 0",
      [](WrittenMovie& m) { SetField(m, "moov/mvhd", 12, 0); }, "movie time scale 0"},
     {"media time scale 0",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/mdhd", 12, 0); }, "media time scale 0"},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/mdhd", 12, 0); }, "media time scale 0", 2},
     {"sample-to-chunk going backwards",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 8, 2); }, "stsc starts at chunk 2"},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 8, 2); }, "stsc starts at chunk 2", 2},
     {"stz2 with a field size of 7",
-     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 15] = 7; }, "stz2 field size 7"},
+     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 15] = 7; }, "stz2 field size 7", 3},
     {"no sample sizes",
      [](WrittenMovie& m) { PutU32(m.bytes, m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 4, 0x66726565); },
-     "no sample sizes"},
+     "no sample sizes", 3},
     {"time durations overflow",
      [](WrittenMovie& m) {
          const BoxPlace p = m.Find("moov/trak[2]/mdia/minf/stbl/stts");
          PutU32(m.bytes, p.offset + 16, 0xFFFFFFFF);  // count of the only entry
          PutU32(m.bytes, p.offset + 20, 0xFFFFFFFF);  // and its delta: 2^64 - 2^33 + 1 units
      },
-     "stts durations overflow"},
+     "stts durations overflow", 2},
 };
 
 }  // namespace
@@ -505,10 +508,29 @@ TEST(BoxReaderDamage, MalformedMutations)
         m.apply(damaged);
         BoxResult r;
         auto movie = OpenBytes(damaged.bytes, &r);
-        EXPECT_EQ(r.status, BoxStatus::Malformed) << r.message;
-        EXPECT_FALSE(movie);
-        EXPECT_EQ(r.message.rfind("malformed: ", 0), 0u) << r.message;
-        EXPECT_NE(r.message.find(m.message), std::string::npos) << r.message;
+        if (m.damagedTrack == 0) {
+            EXPECT_EQ(r.status, BoxStatus::Malformed) << r.message;
+            EXPECT_FALSE(movie);
+            EXPECT_EQ(r.message.rfind("malformed: ", 0), 0u) << r.message;
+            EXPECT_NE(r.message.find(m.message), std::string::npos) << r.message;
+            continue;
+        }
+        // A damaged sound or text track is left out, empty, in its place; the others read on.
+        ASSERT_TRUE(r.ok()) << r.message;
+        ASSERT_EQ(movie->TrackCount(), 3u);
+        for (std::size_t t = 1; t <= 3; ++t) {
+            const BoxTrack& track = movie->TrackAt(t - 1);
+            if (t != m.damagedTrack) {
+                EXPECT_TRUE(track.Damage().empty()) << track.Damage();
+                EXPECT_EQ(track.SampleCount(), 3u);
+                continue;
+            }
+            EXPECT_EQ(track.Damage().rfind("malformed: ", 0), 0u) << track.Damage();
+            EXPECT_NE(track.Damage().find(m.message), std::string::npos) << track.Damage();
+            EXPECT_EQ(track.SampleCount(), 0u);
+            EXPECT_TRUE(track.DataReferences().empty());
+            EXPECT_NE(track.MediaTimeScale(), 0u);
+        }
     }
 }
 
@@ -534,9 +556,9 @@ TEST(BoxReaderDamage, NotAMovie)
     // A track without a media box.
     const WrittenMovie ok = WriteMovie(DashCamMovie({TextPayload("A;")}));
     WrittenMovie noMedia = ok;
-    PutU32(noMedia.bytes, noMedia.Find("moov/trak[2]/mdia").offset + 4, 0x66726565);
+    PutU32(noMedia.bytes, noMedia.Find("moov/trak[1]/mdia").offset + 4, 0x66726565);
     OpenBytes(noMedia.bytes, &r);
-    EXPECT_EQ(r.message, "malformed: no media box ('mdia') (track 2)");
+    EXPECT_EQ(r.message, "malformed: no media box ('mdia') (track 1)");
 }
 
 TEST(BoxReaderDamage, TooManyBoxesIsBounded)

@@ -140,6 +140,11 @@ OSErr FakeEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
     auto file = files_.find(fileRef);
     if (!movie || file == files_.end())
         return kEngineBadFileRef;
+    lastErrorText_.clear();
+    if (const MovieScript& script = scripts_[file->second]; script.openError != noErr) {
+        lastErrorText_ = script.openErrorText;
+        return script.openError;
+    }
     FakeMovie m;
     m.path = file->second;
     m.script = scripts_[file->second];

@@ -23,6 +23,9 @@ public:
         TimeScale textTimeScale = 1000;
         TimeValue textSampleDuration = 1000;  ///< every text sample lasts this long
         bool hasPicture = true;               ///< whether MoviePicture gives a picture
+        /// Not noErr: MovieFromFile fails with this error, and LastErrorText gives openErrorText.
+        OSErr openError = noErr;
+        std::string openErrorText;
     };
     /// A movie of that time scale, duration and size, with no text track.
     static MovieScript Script(TimeScale timeScale, TimeValue duration, std::int16_t width = 1920,
@@ -91,6 +94,7 @@ public:
     long MediaSampleCount(Media media) override;
     OSErr ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
                           TimeValue64 mediaTime) override;
+    std::string LastErrorText() const override { return lastErrorText_; }
 
     // Presentation.
     OSErr InitializeQTML(long flags) override;
@@ -176,4 +180,5 @@ private:
     std::map<NativeWindow, std::pair<int, int>> windowSizes_;
     std::uintptr_t currentPort_ = 0;
     std::uintptr_t nextHandle_ = 0x1000;
+    std::string lastErrorText_;
 };

@@ -10,6 +10,7 @@
 #include "ui/Messages.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -223,4 +224,34 @@ TEST(PlayingFake, AMovieWithTimeScaleZeroShowsNoSecondsAndNeverDividesByZero)
     f.Advance(2000);
     EXPECT_EQ(dlg.nextSecond, 0);
     EXPECT_TRUE(dlg.recordingLoaded);
+}
+
+TEST(PlayingFake, AMovieTheEngineCannotPlayIsSaidAndTheListGoesOnAfterThreeSeconds)
+{
+    FakeDialog f;
+    FakeEngine::MovieScript broken = WithTrack(600, 3 * 600, {kNorthEast});
+    broken.openError = -2010;
+    broken.openErrorText = "Failed to recognize file format.";
+    const QString a = f.AddMovie(QStringLiteral("A.MOV"), broken, true, 2);
+    const QString b = f.AddMovie(QStringLiteral("B.MOV"), WithTrack(600, 3 * 600, {kNorthEast, kNorthEast}), true, 1);
+    CVindrelDlg& dlg = f.Start({a, b});
+    dlg.OnListDoubleClick(ListSide::Left, 0);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitUntil([&] { return dlg.unplayableNotice.isVisible(); }, 10000));
+    const qint64 shownAt = clock.elapsed();
+
+    // Said in the UI language (Simplified Chinese) with the engine's own reason, over the video;
+    // the map side as for a recording without GPS.
+    EXPECT_EQ(dlg.unplayableNotice.text(), QStringLiteral("无法播放此录像。\n\nFailed to recognize file format."));
+    EXPECT_EQ(dlg.unplayableNotice.geometry(), dlg.videoView->geometry());
+    EXPECT_TRUE(PageIs(dlg, "no_gps_file.html"));
+    EXPECT_TRUE(dlg.playButton.isVisible());
+
+    // The status page's own load opens nothing; then the next recording, as at a movie's end.
+    ASSERT_TRUE(WaitUntil([&] { return dlg.currentRecording == 1 && dlg.recordingLoaded && dlg.fileNameText.text() == QStringLiteral("B"); }, 10000));
+    EXPECT_GE(clock.elapsed() - shownAt, 2900);
+    EXPECT_FALSE(dlg.unplayableNotice.isVisible());
+    // The next recording opens at the volume the slider shows.
+    EXPECT_EQ(f.engine->Info(dlg.videoView->movieWrapper->movie).volume, 300);
 }

@@ -6,10 +6,16 @@
 #include "PlayingHarness.h"
 
 #include "map/MapProvider.h"
+#include "playback/QuickTime.h"
+#include "playback/RealEngine.h"
 #include "ui/ControlIds.h"
 #include "ui/Messages.h"
 
+#include <QFileInfo>
 #include <QMimeData>
+#include <QtEndian>
+
+#include <functional>
 #include <QUrl>
 #include <QWebEngineProfile>
 
@@ -78,6 +84,32 @@ private:
 bool Playing(const CVindrelDlg& dlg, const QString& title)
 {
     return dlg.recordingLoaded && dlg.fileNameText.text() == title;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+/// A copy of the recording with the 32-bit value `offset` bytes into the n-th box of a type (the
+/// tracks come in file order: video, sound, text) changed by `change`.
+QString DamagedCopy(const QString& movie, const QString& name, const char* type, int nth, int offset,
+                    const std::function<quint32(quint32)>& change)
+{
+    QByteArray bytes = ReadAll(movie);
+    qsizetype at = -1;
+    for (int i = 0; i < nth; ++i) {
+        at = bytes.indexOf(type, at + 1);
+    }
+    EXPECT_GT(at, 4);
+    char* field = bytes.data() + at - 4 + offset;
+    qToBigEndian(change(qFromBigEndian<quint32>(field)), field);
+    const QString copy = QFileInfo(movie).path() + QLatin1Char('/') + name;
+    QFile out(copy);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    return copy;
 }
 
 }  // namespace
@@ -361,3 +393,78 @@ TEST(Playing, APathWithABlankOnTheCommandLinePlaysAndOneDroppedFilePlays)
     EXPECT_TRUE(RowGrey(dlg.leftList, 0));
 }
 
+
+TEST(Playing, ARecordingCutOffBeforeItsIndexIsSaidAndStopsTheListAfterThreeSeconds)
+{
+    QTemporaryDir files;
+    const QString whole = MakeRecording(files.path(), QStringLiteral("AMBA0001.MOV"), 4, true);
+    // The state a power loss leaves: the movie box (written last) never there, the file ending
+    // inside 'mdat'.
+    const QByteArray bytes = ReadAll(whole);
+    const QString cut = files.filePath(QStringLiteral("AMBA0002.MOV"));
+    {
+        QFile out(cut);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes.left(bytes.size() / 2));
+    }
+    QFile::copy(LogBeside(whole), LogBeside(cut));
+    SetAge(whole, 2);
+    SetAge(cut, 1);
+    const QByteArray cutBefore = ReadAll(cut);
+
+    DialogHarness h({whole, cut});
+    CVindrelDlg& dlg = StartRecorded(h);
+    DoubleClickRow(dlg.leftList, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Playing(dlg, QStringLiteral("AMBA0001")); }, kPlayTimeoutMs));
+    // A movie opens at the volume the slider shows (30 of 100).
+    auto* engine = dynamic_cast<RealEngine*>(&CurrentEngine());
+    ASSERT_NE(engine, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return engine->Stats(dlg.videoView->movieWrapper->movie).volume == 30; }, 5000))
+        << engine->Stats(dlg.videoView->movieWrapper->movie).volume;
+
+    QTest::mouseClick(&dlg.nextButton, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.unplayableNotice.isVisible(); }, kPlayTimeoutMs));
+    EXPECT_EQ(dlg.unplayableNotice.text(),
+              QStringLiteral("无法播放此录像。\n\n文件在索引之前就结束了，这通常是摄像机在录像时断电造成的。"));
+    EXPECT_TRUE(PageIs(dlg, "no_gps_file.html"));
+    EXPECT_EQ(dlg.longitudeText.text(), QStringLiteral("000.000000"));
+    EXPECT_FALSE(dlg.gSensorGraph.hasData());
+    EXPECT_EQ(dlg.fileNameText.text(), QStringLiteral("AMBA0002"));
+
+    // The last recording: after the notice the list stops, as at the end of the last movie.
+    ASSERT_TRUE(WaitUntil([&] { return dlg.stopped; }, 6000));
+    EXPECT_FALSE(dlg.unplayableNotice.isVisible());
+    EXPECT_EQ(dlg.currentRecording, -1);
+    EXPECT_TRUE(PageIs(dlg, "startup.html"));
+    EXPECT_EQ(dlg.timeText.text(), QStringLiteral("00:00:00/00:00:00"));
+    EXPECT_EQ(ReadAll(cut), cutBefore);  // nothing on disk changed
+    EXPECT_EQ(dlg.recordings.size(), 2u);
+}
+
+TEST(Playing, ADamagedGpsOrSoundTrackIsLeftOutAndTheVideoPlays)
+{
+    QTemporaryDir files;
+    const QString movie = MakeRecording(files.path(), QStringLiteral("AMBA0001.MOV"), 3, false);
+    // The GPS track's media time scale 0; the sound track's chunk offset box declared four bytes
+    // short, so that the reader meets the rest of it as a box of nonsense size (damage that mpv
+    // reads past, so the movie itself still plays).
+    const QString noGps = DamagedCopy(movie, QStringLiteral("AMBA0002.MOV"), "mdhd", 3, 20, [](quint32) { return 0u; });
+    const QString noSound =
+        DamagedCopy(movie, QStringLiteral("AMBA0003.MOV"), "stco", 2, 0, [](quint32 size) { return size - 4; });
+    struct Case {
+        QString path;
+        bool gps;
+    };
+    for (const Case& c : {Case{noGps, false}, Case{noSound, true}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        DialogHarness h({c.path});
+        CVindrelDlg& dlg = StartRecorded(h);
+        ASSERT_TRUE(WaitUntil([&] { return dlg.recordingLoaded; }, kPlayTimeoutMs));
+        EXPECT_FALSE(dlg.unplayableNotice.isVisible());
+        ASSERT_NE(dlg.videoView->movieWrapper->movie, nullptr);
+        EXPECT_EQ(dlg.textTrackData.valid, c.gps);
+        EXPECT_EQ(dlg.gpsTrack.empty(), !c.gps);
+        ASSERT_TRUE(WaitUntil([&] { return AtSecond(dlg, 1); }, kPlayTimeoutMs));
+        EXPECT_EQ(dlg.longitudeText.text().startsWith(QStringLiteral("E:")), c.gps);
+    }
+}

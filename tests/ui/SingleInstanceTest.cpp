@@ -157,28 +157,47 @@ TEST_F(SingleInstance, ActivatingShowsTheWindowAndPutsItOnTop)
 }
 
 #ifdef VINDREL_BINARY
-TEST_F(SingleInstance, ASecondStartBringsBackTheFirstAndEndsWithoutAWindow)
+namespace {
+
+QProcessEnvironment PlayerEnvironment(const QString& display, const QString& runtimeDir)
 {
-    QTemporaryDir work;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), server.display());
+    env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--no-sandbox --disable-gpu"));
     env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    return env;
+}
 
-    QProcess first;
-    struct EndFirst {
-        QProcess& process;
-        ~EndFirst()
-        {
-            process.terminate();
-            if (!process.waitForFinished(10000)) {
-                process.kill();
-                process.waitForFinished(5000);
-            }
+struct EndProcess {
+    QProcess& process;
+    ~EndProcess()
+    {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(5000);
         }
-    } endFirst{first};
+    }
+};
+
+std::pair<int, int> Size(const XConnection& x, xcb_window_t window)
+{
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(x.get(), xcb_get_geometry(x.get(), window), nullptr);
+    const std::pair<int, int> size = g ? std::pair<int, int>(g->width, g->height) : std::pair<int, int>(0, 0);
+    std::free(g);
+    return size;
+}
+
+}  // namespace
+
+TEST_F(SingleInstance, ASecondStartBringsBackTheFirstAndEndsWithoutAWindow)
+{
+    QTemporaryDir work;
+    const QProcessEnvironment env = PlayerEnvironment(server.display(), work.path());
+    QProcess first;
+    EndProcess endFirst{first};
     first.setProcessEnvironment(env);
     first.setWorkingDirectory(work.path());
     first.start(QStringLiteral(VINDREL_BINARY), {});
@@ -220,5 +239,49 @@ TEST_F(SingleInstance, ASecondStartBringsBackTheFirstAndEndsWithoutAWindow)
         marked += x11::ReadInstanceMark(x->get(), w) == kInstanceMarkValue ? 1 : 0;
     }
     EXPECT_EQ(marked, 1);
+}
+
+TEST_F(SingleInstance, ASecondStartWhileTheFirstIsStartingWaitsForTheMarkOnItsShownWindow)
+{
+    QTemporaryDir work;
+    const QProcessEnvironment env = PlayerEnvironment(server.display(), work.path());
+    QProcess first;
+    EndProcess endFirst{first};
+    first.setProcessEnvironment(env);
+    first.setWorkingDirectory(work.path());
+    first.start(QStringLiteral(VINDREL_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+
+    // The second start right after the first, as soon as the first has begun.
+    QElapsedTimer clock;
+    clock.start();
+    while (!x11::StartUnderWay(x->get()) && clock.elapsed() < 20000 && first.state() == QProcess::Running) {
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(x11::StartUnderWay(x->get())) << first.readAllStandardError().toStdString();
+    ASSERT_EQ(x11::FindRunningPlayer(x->get(), x->root()), static_cast<xcb_window_t>(XCB_WINDOW_NONE));
+    QProcess second;
+    EndProcess endSecond{second};
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(work.path());
+    second.start(QStringLiteral(VINDREL_BINARY), {QStringLiteral("/nowhere/AMBA0001.MOV")});
+
+    // Every window that ever carries the mark is the player's window as shown: the full size.
+    std::vector<xcb_window_t> marked;
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < 60000) {
+        const xcb_window_t player = x11::FindRunningPlayer(x->get(), x->root());
+        if (player != XCB_WINDOW_NONE && (marked.empty() || marked.back() != player)) {
+            marked.push_back(player);
+            EXPECT_EQ(Size(*x, player), std::make_pair(1160, 678));
+        }
+        second.waitForFinished(5);
+    }
+    ASSERT_EQ(second.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    ASSERT_FALSE(marked.empty());
+    EXPECT_TRUE(Viewable(*x, marked.back()));
+    EXPECT_FALSE(x11::StartUnderWay(x->get()));
 }
 #endif
