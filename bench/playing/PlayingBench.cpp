@@ -16,6 +16,7 @@
 //
 // Without a folder, short recordings are made with the sample tool in a temporary folder.
 
+#include "bench/BrowserBench.h"
 #include "map/MapPages.h"
 #include "map/MapProvider.h"
 #include "playback/EngineStartup.h"
@@ -492,19 +493,9 @@ int MemoryBench(QStringList recordings)
 
 int main(int argc, char** argv)
 {
-    LimitMallocArenas();  // as the player's main() does
-    if (std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") == nullptr) {
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
-    }
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    RegisterMapScheme();
+    PrepareBrowserBench();
     QApplication app(argc, argv);
-    // Tiles from a port that refuses at once: the offline case, measured without waiting on DNS.
-    InstallMapProvider(QWebEngineProfile::defaultProfile(),
-                       {QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"), QStringLiteral("offline"),
-                        QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"), QStringLiteral("offline")});
+    UseOfflineTiles();
 
     const QStringList args = app.arguments().mid(1);
     const QString mode = args.value(0);

@@ -10,6 +10,7 @@
 // The first round reads every recording (cold), the later ones (one unless ROUNDS says more)
 // choose the same folder again and find the summaries in the cache. Target: under 3 s, no stall over 50 ms.
 
+#include "bench/BrowserBench.h"
 #include "map/MapPages.h"
 #include "map/MapProvider.h"
 #include "playback/EngineStartup.h"
@@ -139,17 +140,9 @@ int PageInt(CVindrelDlg& dlg, const QString& expression)
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") == nullptr)
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    RegisterMapScheme();
+    PrepareBrowserBench();
     QApplication app(argc, argv);
-    // Tiles from a port that refuses at once: the offline case, measured without waiting on DNS.
-    InstallMapProvider(QWebEngineProfile::defaultProfile(),
-                       {QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"), QStringLiteral("offline"),
-                        QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"), QStringLiteral("offline")});
+    UseOfflineTiles();
     if (argc < 2) {
         std::fprintf(stderr, "usage: trips_bench FOLDER [ROUNDS]\n");
         return 2;
