@@ -127,10 +127,10 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         // Options this build of mpv does not know are left out; none of them is essential.
         mpv.set_option_string(player->handle_, option[0], option[1]);
     }
-    // With nothing to hear it on, the sound is not played at all: the pictures then keep to the
-    // clock instead of to a null output's made-up one, which under load drops frames to catch up.
+    // With nothing to hear it on, the sound goes to the null output. (Not playing it at all,
+    // "aid=no", makes mpv's exact seeks land on another frame now and then.)
     if (!audio)
-        mpv.set_option_string(player->handle_, "aid", "no");
+        mpv.set_option_string(player->handle_, "ao", "null");
     // Rendered frames are handed over at their display time; rendering never waits for it, so
     // the interface thread that renders is never put to sleep by mpv. mpv's own output keeps its
     // own timing.

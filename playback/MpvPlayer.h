@@ -29,14 +29,14 @@ struct BgrxImage {
 };
 
 /// Whether a sound output is likely to exist: a sound server's socket or a playback device.
-/// Without one the player plays no sound at all.
+/// Without one the player uses the null audio output, silently.
 bool SoundDeviceLikely();
 
 class MpvPlayer {
 public:
     /// Makes and initialises an instance with the player's options: for the software render path
-    /// with a render context, else ready to draw into a window given later. `audio` false plays
-    /// no sound. Null on failure, with *error saying why. Safe on any thread; the
+    /// with a render context, else ready to draw into a window given later. `audio` false uses
+    /// the null audio output. Null on failure, with *error saying why. Safe on any thread; the
     /// numeric locale must already be C (UseCNumericLocale at engine start).
     static std::unique_ptr<MpvPlayer> Create(std::shared_ptr<MpvLibrary> library, bool audio,
                                              const VideoOutputChoice& output,

@@ -252,7 +252,7 @@ def case_bad_files(ctx):
     result = ctx.run("--dump-track", path)
     err = result.stderr.decode(errors="replace")
     check(result.returncode == 0, f"damaged GPS track: exit {result.returncode}")
-    check(result.stdout.decode().startswith("# status=NoGpsFile valid=0 elements=0\n"),
+    check(result.stdout.decode().startswith("# status=NoGpsFile valid=0 elements=0 source=none\n"),
           f"damaged GPS track: printed {result.stdout[:80]!r}")
     check(err.count("\n") == 1 and "track 3 skipped: malformed: " in err and "time scale 0" in err,
           f"damaged GPS track: stderr {err!r}")

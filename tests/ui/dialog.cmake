@@ -42,17 +42,27 @@ add_executable(vindrel_playing_tests
   ${CMAKE_CURRENT_LIST_DIR}/PlayingHarness.h
   ${CMAKE_CURRENT_LIST_DIR}/PlayingTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlayingFakeEngineTest.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/VideoOnScreenTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TripsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/FakeEngine.cpp
 )
 target_link_libraries(vindrel_playing_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
 target_compile_definitions(vindrel_playing_tests PRIVATE
-  VINDREL_SAMPLE_TOOL="${PROJECT_SOURCE_DIR}/tools/make-sample-recording"
+  VINDREL_SAMPLE_TOOL="${PROJECT_SOURCE_DIR}/tools/make-sample-recording")
+
+# What the X server shows of the playing window: no other test's window may stand over it, so
+# these run alone.
+add_executable(vindrel_screen_tests
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogHarness.h
+  ${CMAKE_CURRENT_LIST_DIR}/VideoOnScreenTest.cpp
+)
+target_link_libraries(vindrel_screen_tests PRIVATE vindrel_dialog vindrel_shell Qt6::Test GTest::gtest)
+target_compile_definitions(vindrel_screen_tests PRIVATE
   VINDREL_ENGINE_FIXTURES="${PROJECT_BINARY_DIR}/tests/playback/engine/fixtures")
 if(TARGET engine_test_fixtures)
-  add_dependencies(vindrel_playing_tests engine_test_fixtures)
+  add_dependencies(vindrel_screen_tests engine_test_fixtures)
 endif()
+gtest_discover_tests(vindrel_screen_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 gtest_discover_tests(vindrel_playing_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
 # The same window on the software render path, which a display without X11 windows gets: a
 # recording plays to its end and the next one, a dropped one, opens.
