@@ -303,6 +303,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
+        qCDebug(lcEngine) << "mpv" << id_ << "playback restart, loaded" << loaded_;
         // In a window, the first restart after loading puts the first frame up.
         if (loaded_ && output_.NativeWindow() && !frameShown_) {
             frameShown_ = true;
@@ -421,10 +422,12 @@ bool MpvPlayer::Idle()
 {
     if (!render_) {
         // mpv draws into its window itself: only its news is taken in. True when the frame on
-        // the screen changed.
-        const std::uint64_t before = framesRendered_;
+        // the screen changed since the last call, also where Position() took the news in: the
+        // first frame's arrival must never go unseen, or its window would never be shown.
         DrainEvents();
-        return framesRendered_ != before;
+        const bool changed = framesRendered_ != framesSeenByIdle_;
+        framesSeenByIdle_ = framesRendered_;
+        return changed;
     }
     DrainEvents();
     const bool due = mpv_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME;

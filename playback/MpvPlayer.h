@@ -172,6 +172,7 @@ private:
     std::size_t frameStride_ = 0;
     std::size_t frameCapacity_ = 0;
     std::uint64_t framesRendered_ = 0;
+    std::uint64_t framesSeenByIdle_ = 0;  // drawing into a window: what Idle() last reported
     bool gotFrame_ = false;  // mpv has had a frame to show
     alignas(64) std::uint8_t scratch_[8 * 32] = {};  // target of frames that have nowhere to go
 };

@@ -549,6 +549,8 @@ void RealEngine::UpdateSurface(std::uintptr_t portKey)
             FollowAncestors(window);
             if (shows && window.isHidden()) {
                 window.show();
+                qCInfo(lcEngine) << "first frame up: player" << movie->player->Id() << "window" << window.winId()
+                                 << "at" << window.mapTo(window.window(), QPoint(0, 0)) << window.size();
                 if (movie->framesPainted == 0) {
                     movie->framesPainted = 1;
                     movie->firstPaint = now;
