@@ -696,29 +696,27 @@ void RealEngine::OnWake(std::uint64_t playerId)
 
 void RealEngine::FrameChanged(MovieState& movie, bool deferLayout)
 {
-    PortState* port = FindPort(movie.port);
+    const std::uintptr_t portKey = movie.port;
+    // Laid out now, or (in the middle of one of the window's messages, which may be its painting)
+    // once that message is done. The movie is not used after this.
+    const auto layOut = [this, portKey, deferLayout] {
+        if (!deferLayout)
+            UpdateSurface(portKey);
+        else if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
+    };
     if (movie.player && movie.player->DrawsIntoWindow()) {
         if (movie.framesPainted > 0)
             movie.framesPainted = std::max<std::uint64_t>(movie.framesPainted, movie.player->FramesRendered());
-        if (movie.videoWindow && movie.videoWindow->isHidden() && movie.player->FrameShown()) {
-            if (!deferLayout) {
-                UpdateSurface(movie.port);  // the movie is not used after this
-            } else if (QCoreApplication::instance()) {
-                const std::uintptr_t portKey = movie.port;
-                QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
-            }
-        }
+        if (movie.videoWindow && movie.videoWindow->isHidden() && movie.player->FrameShown())
+            layOut();
         return;
     }
-    if (SurfaceShows(port, movie.box)) {
+    PortState* port = FindPort(portKey);
+    if (SurfaceShows(port, movie.box))
         port->surface->update(ToQRect(movie.box).translated(-port->surface->pos()));
-    } else if (!deferLayout) {
-        UpdateSurface(movie.port);
-    } else if (QCoreApplication::instance()) {
-        // The surface is made outside the window's message, which may be its painting.
-        const std::uintptr_t portKey = movie.port;
-        QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
-    }
+    else
+        layOut();
 }
 
 void RealEngine::PlayMovie(Movie movie)
