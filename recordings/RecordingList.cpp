@@ -34,15 +34,15 @@ void RecordingList::FillList()
 {
     leftList.DeleteAllRows();
     rightList.DeleteAllRows();
-    if (pageIndex < 0)
+    if (pageIndex_ < 0)
         return;
-    const long long first = static_cast<long long>(RowsPerPage) * pageIndex;
-    const long long count = static_cast<long long>(recordings.size());
+    const long long first = static_cast<long long>(RowsPerPage) * pageIndex_;
+    const long long count = static_cast<long long>(recordings_.size());
     for (int row = 0; row < RowsPerPage && first + row < count; ++row) {
         const int index = static_cast<int>(first + row);
-        const RecordingEntry& entry = recordings[static_cast<std::size_t>(index)];
+        const RecordingEntry& entry = recordings_[static_cast<std::size_t>(index)];
         IRecordingListView& view = row < RowsPerList ? leftList : rightList;
-        view.AddRecordingRow(entry.filePath, entry.dateText, index == currentRecording,
+        view.AddRecordingRow(entry.filePath, entry.dateText, index == currentRecording_,
                              row % RowsPerList);
     }
 }
@@ -59,28 +59,53 @@ void RecordingList::HighlightRow(int index)
         for (int column = 3; column >= 0; --column)
             view.SetCellBackground(row, column, colour);
     };
-    const long long first = static_cast<long long>(RowsPerPage) * pageIndex;
-    colourRow(highlightIndex - first, false);
+    const long long first = static_cast<long long>(RowsPerPage) * pageIndex_;
+    colourRow(highlightIndex_ - first, false);
     colourRow(index - first, true);
+    highlightIndex_ = index;
+}
+
+void RecordingList::SetGpsStatus(int index, GpsStatus status)
+{
+    if (index >= 0 && index < Count())
+        recordings_[std::size_t(index)].gpsStatus = status;
+}
+
+bool RecordingList::StepToNext()
+{
+    ++currentRecording_;
+    if (currentRecording_ >= Count())
+        return false;
+    HighlightRow(currentRecording_);
+    return true;
+}
+
+void RecordingList::PlayChosen()
+{
+    if (host.HasMovie())
+        host.HaltMovie();
+    HighlightRow(currentRecording_);
+    host.SetStopped(false);
+    host.ShowMapForCurrent();
 }
 
 void RecordingList::SortRecordingsByTime()
 {
-    ::SortRecordingsByTime(recordings);
+    ::SortRecordingsByTime(recordings_);
 }
 
 void RecordingList::PageBack()
 {
-    if (pageIndex > 0) {
-        --pageIndex;
+    if (pageIndex_ > 0) {
+        --pageIndex_;
         FillList();
     }
 }
 
 void RecordingList::PageForward()
 {
-    if (static_cast<long long>(RowsPerPage) * pageIndex + RowsPerPage < Count()) {
-        ++pageIndex;
+    if (static_cast<long long>(RowsPerPage) * pageIndex_ + RowsPerPage < Count()) {
+        ++pageIndex_;
         FillList();
     }
 }
@@ -89,36 +114,31 @@ int RecordingList::IndexOfRow(ListSide side, int row) const
 {
     if (row < 0 || row >= RowsPerList)
         return -1;
-    return RowsPerPage * pageIndex + (side == ListSide::Right ? RowsPerList : 0) + row;
+    return RowsPerPage * pageIndex_ + (side == ListSide::Right ? RowsPerList : 0) + row;
 }
 
 void RecordingList::OnListClick(ListSide side, int row)
 {
-    clickedIndex = IndexOfRow(side, row);
+    clickedIndex_ = IndexOfRow(side, row);
 }
 
 void RecordingList::OnListDoubleClick(ListSide side, int row)
 {
-    clickedRow = row;
+    clickedRow_ = row;
     const int index = IndexOfRow(side, row);
     if (index < 0 || index >= Count())
         return;
-    currentRecording = index;
-    qCDebug(lcList) << "double click: plays" << index << recordings[std::size_t(index)].filePath;
-    if (host.HasMovie())
-        host.HaltMovie();
-    HighlightRow(currentRecording);
-    highlightIndex = currentRecording;
-    host.SetStopped(false);
-    host.ShowMapForCurrent();
+    currentRecording_ = index;
+    qCDebug(lcList) << "double click: plays" << index << recordings_[std::size_t(index)].filePath;
+    PlayChosen();
 }
 
 void RecordingList::PlayIndex(int index)
 {
     if (index < 0 || index >= Count())
         return;
-    if (index / RowsPerPage != pageIndex) {
-        pageIndex = index / RowsPerPage;
+    if (index / RowsPerPage != pageIndex_) {
+        pageIndex_ = index / RowsPerPage;
         FillList();
     }
     const int row = index % RowsPerPage;
@@ -127,30 +147,20 @@ void RecordingList::PlayIndex(int index)
 
 void RecordingList::PlayPrevious()
 {
-    if (!host.RecordingLoaded() || currentRecording <= 0 || currentRecording > Count())
+    if (!host.RecordingLoaded() || currentRecording_ <= 0 || currentRecording_ > Count())
         return;
-    --currentRecording;
-    qCDebug(lcList) << "previous: plays" << currentRecording;
-    if (host.HasMovie())
-        host.HaltMovie();
-    host.SetStopped(false);
-    HighlightRow(currentRecording);
-    highlightIndex = currentRecording;
-    host.ShowMapForCurrent();
+    --currentRecording_;
+    qCDebug(lcList) << "previous: plays" << currentRecording_;
+    PlayChosen();
 }
 
 void RecordingList::PlayNext()
 {
-    if (!host.RecordingLoaded() || currentRecording < -1 || currentRecording >= Count() - 1)
+    if (!host.RecordingLoaded() || currentRecording_ < -1 || currentRecording_ >= Count() - 1)
         return;
-    ++currentRecording;
-    qCDebug(lcList) << "next: plays" << currentRecording;
-    if (host.HasMovie())
-        host.HaltMovie();
-    host.SetStopped(false);
-    HighlightRow(currentRecording);
-    highlightIndex = currentRecording;
-    host.ShowMapForCurrent();
+    ++currentRecording_;
+    qCDebug(lcList) << "next: plays" << currentRecording_;
+    PlayChosen();
 }
 
 void RecordingList::PlayCurrent()
@@ -162,43 +172,43 @@ void RecordingList::PlayCurrent()
 
 void RecordingList::DeleteClicked()
 {
-    const int removed = clickedIndex;
+    const int removed = clickedIndex_;
     if (removed < 0 || removed >= Count())
         return;
-    qCDebug(lcList) << "delete: entry" << removed << "of" << Count() << "leaves the list, playing" << currentRecording;
-    recordings.erase(recordings.begin() + removed);  // the file itself stays on disk
+    qCDebug(lcList) << "delete: entry" << removed << "of" << Count() << "leaves the list, playing" << currentRecording_;
+    recordings_.erase(recordings_.begin() + removed);  // the file itself stays on disk
 
     // Decide what plays before the views are rebuilt, so that the row greyed by FillList is the
     // one playing and highlightIndex names it.
-    const bool playingRemoved = removed == currentRecording;
-    if (removed < currentRecording) {
-        --currentRecording;  // follow the playing entry
-        if (highlightIndex > removed)
-            --highlightIndex;
-    } else if (playingRemoved && currentRecording >= Count()) {
-        --currentRecording;  // it was the last one: the new last one plays
-        highlightIndex = currentRecording;
+    const bool playingRemoved = removed == currentRecording_;
+    if (removed < currentRecording_) {
+        --currentRecording_;  // follow the playing entry
+        if (highlightIndex_ > removed)
+            --highlightIndex_;
+    } else if (playingRemoved && currentRecording_ >= Count()) {
+        --currentRecording_;  // it was the last one: the new last one plays
+        highlightIndex_ = currentRecording_;
     }
     FillList();
     if (playingRemoved) {
-        if (currentRecording >= 0) {
+        if (currentRecording_ >= 0) {
             PlayCurrent();
         } else {
             host.SetRecordingLoaded(false);
             host.StopPlayback();
         }
     }
-    clickedIndex = removed - 1;  // a further delete removes the entry above
+    clickedIndex_ = removed - 1;  // a further delete removes the entry above
 }
 
 void RecordingList::ShowRebuiltList()
 {
-    highlightIndex = -1;
-    currentRecording = -1;
+    highlightIndex_ = -1;
+    currentRecording_ = -1;
     host.SetRecordingLoaded(false);
     SortRecordingsByTime();
     FillList();
-    qCDebug(lcList) << "list rebuilt:" << Count() << "recordings";
+    qCDebug(lcList) << "list rebuilt:" << Count() << "recordings_";
 }
 
 int RecordingList::ChooseFolder()
@@ -206,10 +216,11 @@ int RecordingList::ChooseFolder()
     const QString folder = host.BrowseForFolder();
     qCDebug(lcList) << "folder:" << (folder.isEmpty() ? QStringLiteral("(cancelled)") : folder);
     if (!folder.isEmpty()) {
-        recordings.clear();
-        ScanFolder(folder, recordings);
+        std::vector<RecordingEntry> found;
+        ScanFolder(folder, found);
+        Replace(std::move(found));
     }
-    return recordings.empty() ? 0 : 1;
+    return recordings_.empty() ? 0 : 1;
 }
 
 void RecordingList::OnFolderCommand()
@@ -226,25 +237,24 @@ void RecordingList::OnDropFiles(const QStringList& paths)
     qCDebug(lcList) << "dropped:" << paths.size() << "paths";
     if (host.HasMovie())
         host.StopPlayback();
-    recordings.clear();
+    std::vector<RecordingEntry> dropped;
     for (const QString& path : paths) {
         if (!path.isEmpty() && IsRecordingFile(path))
-            recordings.push_back(RecordingEntry {path, QString(), GpsPresent});
+            dropped.push_back(RecordingEntry {path, QString(), GpsPresent});
     }
+    Replace(std::move(dropped));
     ShowRebuiltList();
     ApplySingleRecordingRule();
 }
 
 void RecordingList::ApplySingleRecordingRule()
 {
-    if (recordings.size() != 1)
+    if (recordings_.size() != 1)
         return;
-    currentRecording = 0;
-    qCDebug(lcList) << "one recording listed: plays it" << recordings.front().filePath;
-    if (host.HasMovie())
-        host.HaltMovie();
-    HighlightRow(0);
-    highlightIndex = -1;
-    host.SetStopped(false);
-    host.ShowMapForCurrent();
+    currentRecording_ = 0;
+    qCDebug(lcList) << "one recording listed: plays it" << recordings_.front().filePath;
+    PlayChosen();
+    // Kept as it always was: the row is greyed, yet counts as not highlighted, so the first
+    // highlight of another row leaves it grey.
+    highlightIndex_ = -1;
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 /// One of the two list views: the left one shows rows 0 to 5 of a page, the right one 6 to 11.
@@ -69,17 +70,35 @@ public:
     RecordingList(const RecordingList&) = delete;
     RecordingList& operator=(const RecordingList&) = delete;
 
-    std::vector<RecordingEntry> recordings;  ///< the list, in display order
-    int currentRecording = -1;  ///< index of the recording played (or being opened); -1 none
-    int pageIndex = 0;          ///< page shown: indices 12 * pageIndex to 12 * pageIndex + 11
-    int highlightIndex = -1;    ///< index of the row last coloured as current; -1 none
-    int clickedIndex = -1;      ///< index of the row last single-clicked; the target of delete
-    int clickedRow = -1;        ///< row, within its view, of the last double-click
+    // The list and its indices; only the list's own commands change them.
+    const std::vector<RecordingEntry>& recordings() const { return recordings_; }
+    /// Index of the recording played (or being opened); -1 none.
+    const int& currentRecording() const { return currentRecording_; }
+    /// Page shown: indices 12 * pageIndex to 12 * pageIndex + 11.
+    const int& pageIndex() const { return pageIndex_; }
+    /// Index of the row last coloured as current; -1 none.
+    const int& highlightIndex() const { return highlightIndex_; }
+    /// Index of the row last single-clicked; the target of delete.
+    const int& clickedIndex() const { return clickedIndex_; }
+    /// Row, within its view, of the last double-click.
+    const int& clickedRow() const { return clickedRow_; }
+
+    /// Appends an entry (the command line's recordings, before the list is ordered).
+    void Append(RecordingEntry entry) { recordings_.push_back(std::move(entry)); }
+    /// Replaces the entries; the indices stay as they are until the views are rebuilt.
+    void Replace(std::vector<RecordingEntry> entries) { recordings_ = std::move(entries); }
+    /// The GPS status found when entry index was opened.
+    void SetGpsStatus(int index, GpsStatus status);
+    /// The step after the last second of a movie: the next entry becomes current and its row is
+    /// greyed. False when there is none (the current index is then past the end).
+    bool StepToNext();
+    /// Playback stopped: nothing is current or highlighted.
+    void ForgetCurrent() { currentRecording_ = highlightIndex_ = -1; }
 
     /// Rebuilds both views for the shown page; the row of currentRecording comes greyed.
     void FillList();
     /// Clears the row of highlightIndex and greys the row of index, where they are on the shown
-    /// page. The caller sets highlightIndex afterwards.
+    /// page; index becomes highlightIndex.
     void HighlightRow(int index);
     /// Orders the list by file time and sets the date texts (see RecordingDates.h).
     void SortRecordingsByTime();
@@ -119,7 +138,17 @@ private:
     void PlayCurrent();
     /// The list is new: nothing chosen, nothing loaded; order it and show it.
     void ShowRebuiltList();
-    int Count() const { return static_cast<int>(recordings.size()); }
+    int Count() const { return static_cast<int>(recordings_.size()); }
+    /// Halts the movie, greys the row of currentRecording and shows it: the common end of every
+    /// command that plays an entry.
+    void PlayChosen();
+
+    std::vector<RecordingEntry> recordings_;
+    int currentRecording_ = -1;
+    int pageIndex_ = 0;
+    int highlightIndex_ = -1;
+    int clickedIndex_ = -1;
+    int clickedRow_ = -1;
 
     IRecordingListView& leftList;
     IRecordingListView& rightList;

@@ -5,9 +5,8 @@
 #include "gps/GpsRecord.h"
 #include "gps/GpsSource.h"
 #include "gps/RecordingName.h"
-#include "map/MapStartup.h"
-#include "playback/EngineStartup.h"
 #include "playback/QuickTime.h"
+#include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
 #include "ui/Messages.h"
 #include "ui/TripView.h"
@@ -17,17 +16,13 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QNetworkInformation>
-#include <QNetworkInterface>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
-#include <QThread>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
 
@@ -57,60 +52,6 @@ void LoadButtonBitmaps(CMyButton& button, int id)
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
-
-// ---- Services -------------------------------------------------------------------------------
-
-bool IsNetworkAlive()
-{
-    // The platform's own view of reachability where it has one; a local network counts.
-    if (QNetworkInformation::instance() || QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
-        if (QNetworkInformation* info = QNetworkInformation::instance()) {
-            switch (info->reachability()) {
-            case QNetworkInformation::Reachability::Online:
-            case QNetworkInformation::Reachability::Site:
-            case QNetworkInformation::Reachability::Local:
-                return true;
-            case QNetworkInformation::Reachability::Disconnected:
-                return false;
-            case QNetworkInformation::Reachability::Unknown:
-                break;
-            }
-        }
-    }
-    // Otherwise: any interface but the loopback that is up and running.
-    for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
-        const auto flags = iface.flags();
-        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning) &&
-            !flags.testFlag(QNetworkInterface::IsLoopBack)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-DialogServices DialogServices::Defaults()
-{
-    DialogServices s;
-    s.startMediaEngine = [] {
-        QtEngineStartupUi ui;
-        return StartMediaEngine(ui);
-    };
-    s.folders = DefaultAppFolders();
-    s.writeMapPages = [](const AppFolders& folders) { return WriteMapPages(folders, ShowFatalAndExit); };
-    s.browseForFolder = [](QWidget* owner) {
-        return QFileDialog::getExistingDirectory(owner, QString(), QString(), QFileDialog::ShowDirsOnly);
-    };
-#if VINDREL_MAP_BUILTIN
-    // The built-in map needs no network: its page, library and conversion are the player's own,
-    // and without one it draws on a plain background and the tiles from the disk cache.
-    s.isNetworkAlive = nullptr;
-#else
-    s.isNetworkAlive = IsNetworkAlive;
-#endif
-    s.waitMs = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
-    s.commandLine = QCoreApplication::arguments().mid(1);
-    return s;
-}
 
 // ---- Fonts and pictures ---------------------------------------------------------------------
 
@@ -145,10 +86,12 @@ void ShowPicture(QLabel& label, int number, int width, int height)
 
 CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
-      leftListView(&leftList),
-      rightListView(&rightList),
-      listHost(*this),
-      recordingList(leftListView, rightListView, listHost),
+      playback_(PlaybackControls{mapView, videoView, longitudeText, latitudeText, timeText, fileNameText, speedMeter,
+                                 gSensorGraph, progressSlider, volumeSlider, playButton, pauseButton, unitCombo,
+                                 leftList, rightList, videoRect, language},
+                PlaybackServices{services.folders.urlFolder, services.isNetworkAlive, services.waitMs,
+                                 [this] { return services_.browseForFolder ? services_.browseForFolder(this) : QString(); }},
+                this),
       longitudeText(Utf8(kZeroCoordinate), this),
       latitudeText(Utf8(kZeroCoordinate), this),
       coordCaption(QStringLiteral("longitudeLatitude"), this),
@@ -156,8 +99,17 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
       fileNameText(QStringLiteral("Curr File"), this),
       speedMeter(this),
       mapView(this),
-      clickedIndex(recordingList.clickedIndex),
-      clickedRow(recordingList.clickedRow),
+      currentPageUrl(playback_.State().currentPageUrl),
+      gpsTrack(playback_.State().gpsTrack),
+      textTrackData(playback_.State().textTrackData),
+      networkOk(playback_.State().networkOk),
+      mapLoadOk(playback_.State().mapLoadOk),
+      recordingLoaded(playback_.State().recordingLoaded),
+      advancing(playback_.State().advancing),
+      stopped(playback_.State().stopped),
+      clickedIndex(playback_.List().clickedIndex()),
+      clickedRow(playback_.List().clickedRow()),
+      nextSecond(playback_.State().nextSecond),
       progressSlider(this),
       volumeSlider(this),
       timeText(Utf8(kIdleTime), this),
@@ -180,14 +132,17 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
       closeButton(this),
       leftList(this),
       rightList(this),
-      recordings(recordingList.recordings),
-      currentRecording(recordingList.currentRecording),
-      pageIndex(recordingList.pageIndex),
-      highlightIndex(recordingList.highlightIndex),
+      recordings(playback_.List().recordings()),
+      currentRecording(playback_.List().currentRecording()),
+      pageIndex(playback_.List().pageIndex()),
+      highlightIndex(playback_.List().highlightIndex()),
       gSensorGraph(this),
       gSensorPlusButton(this),
       gSensorMinusButton(this),
       unitCombo(this),
+      mapLoadTimer(playback_.MapLoadTimer()),
+      pageLoaded(playback_.State().pageLoaded),
+      unplayableNotice(playback_.Notice()),
       services_(std::move(services))
 {
     // Icon 128. LoadSkinImage makes the pictures available; the icon keeps its transparency.
@@ -221,41 +176,12 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
     for (QLabel* label : {&longitudeText, &latitudeText, &fileNameText, &timeText, &coordCaption, &titleBar}) {
         label->setTextFormat(Qt::PlainText);
     }
-
-    mapLoadTimer.setInterval(kMapLoadTimeoutMs);
-    mapLoadTimer.setSingleShot(false);
-    connect(&mapLoadTimer, &QTimer::timeout, this, [this] { OnTimer(kMapLoadTimerId); });
-
-    // The notice of a recording that cannot be played: white on black over the video area.
-    unplayableNotice.setParent(this);
-    unplayableNotice.setTextFormat(Qt::PlainText);
-    unplayableNotice.setAlignment(Qt::AlignCenter);
-    unplayableNotice.setWordWrap(true);
-    unplayableNotice.setMargin(24);
-    unplayableNotice.setAutoFillBackground(true);
-    QPalette noticeColours = unplayableNotice.palette();
-    noticeColours.setColor(QPalette::Window, Qt::black);
-    noticeColours.setColor(QPalette::WindowText, Qt::white);
-    unplayableNotice.setPalette(noticeColours);
-    unplayableNotice.hide();
-    unplayableTimer.setSingleShot(true);
-    unplayableTimer.setInterval(kUnplayableShowMs);
-    connect(&unplayableTimer, &QTimer::timeout, this, [this] {
-        if (unplayableIndex_ != currentRecording || stopped) {
-            HideUnplayable();
-            return;
-        }
-        qCInfo(lcWindow) << "the unplayable recording's notice has been shown; the list goes on";
-        AdvanceToNextRecording();
-    });
 }
 
 CVindrelDlg::~CVindrelDlg()
 {
     // No messages from the map view while the members go away.
     mapView.SetMessageTarget(nullptr);
-    mapLoadTimer.stop();
-    unplayableTimer.stop();
     // The lists go away before the dialog: their events must not reach its filter meanwhile.
     if (leftViewport_) {
         leftViewport_->removeEventFilter(this);
@@ -418,7 +344,7 @@ bool CVindrelDlg::OnInitDialog()
 
     // 9. The video view in the place of control 1011.
     if (!videoView) {
-        videoView = std::make_unique<CVideoView>(this, this);
+        videoView = std::make_unique<CVideoView>(&playback_, this);
         videoView->setObjectName(QString::number(kVideoViewId));
         videoView->setProperty("controlId", kVideoViewId);
         controlsById_[kVideoViewId] = videoView.get();
@@ -482,7 +408,7 @@ bool CVindrelDlg::OnInitDialog()
     }
 
     // 18. The start page.
-    NavigateMapPage(PageUrl(QStringLiteral("startup.html")));
+    playback_.NavigateMapPage(playback_.PageUrl(QStringLiteral("startup.html")));
 
     // 19. The coordinate caption in the UI language.
     ShowPicture(coordCaption, CoordCaptionBitmap(language), 430, 38);
@@ -554,17 +480,18 @@ bool CVindrelDlg::OnInitDialog()
     gSensorMinusButton.LoadBitmaps(kBmpGSensorMinus, kBmpGSensorMinusSelected);
 
     tripView = std::make_unique<CTripView>(*this);
+    connect(&playback_, &CPlaybackController::RecordingOpened, tripView.get(), &CTripView::RecordingOpened);
 
     // 31. Recordings named on the command line.
     AddCommandLineRecordings(services_.commandLine);
     qCDebug(lcWindow) << "start:" << recordings.size() << "recordings on the command line";
 
     // 32. In time order, on the list.
-    recordingList.SortRecordingsByTime();
-    recordingList.FillList();
+    playback_.List().SortRecordingsByTime();
+    playback_.List().FillList();
 
     // 33. A single recording is opened at once.
-    recordingList.ApplySingleRecordingRule();
+    playback_.List().ApplySingleRecordingRule();
     tripView->ListChanged();
 
     initialized_ = true;
@@ -583,7 +510,7 @@ void CVindrelDlg::AddCommandLineRecordings(const QStringList& words)
         }
         // The log is looked for relative to the recording's folder, so the path must be whole.
         const QString path = QFileInfo(word).absoluteFilePath();
-        recordings.push_back(RecordingEntry{path, QString(), RecordingGpsStatus(path)});
+        playback_.List().Append(RecordingEntry{path, QString(), RecordingGpsStatus(path)});
     }
 }
 
@@ -817,29 +744,61 @@ void CVindrelDlg::OnOK() { done(IDOK); }
 
 void CVindrelDlg::OnCancel() { done(IDCANCEL); }
 
-// ---- The recording list's access to playback ------------------------------------------------
+// ---- Playback and list messages --------------------------------------------------------------
 
-bool CVindrelDlg::ListHost::HasMovie() const
+std::intptr_t CVindrelDlg::OnProgressPressed(std::uintptr_t, std::intptr_t)
 {
-    // A recording whose notice says it cannot be played counts as held: a new list stops it.
-    return (dlg.videoView && dlg.videoView->movieWrapper && dlg.videoView->movieWrapper->movie) ||
-           dlg.UnplayableShown();
+    playback_.SeekToSlider();
+    return 1;
 }
 
-void CVindrelDlg::ListHost::HaltMovie()
+std::intptr_t CVindrelDlg::OnVolumePressed(std::uintptr_t, std::intptr_t)
 {
-    if (dlg.videoView && dlg.videoView->movieWrapper && dlg.videoView->movieWrapper->movie) {
-        EngineHaltMovie(dlg.videoView->movieWrapper->movie);
+    playback_.SetVolume(volumeSlider.position());
+    return 1;
+}
+
+std::intptr_t CVindrelDlg::OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (wParam == static_cast<std::uintptr_t>(kVolumeSliderId)) {
+        playback_.SetVolume(static_cast<int>(lParam));
+    }
+    return 1;
+}
+
+std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
+{
+    playback_.OnMapDocumentComplete();
+    return 1;
+}
+
+void CVindrelDlg::OnFolder()
+{
+    playback_.List().OnFolderCommand();
+    if (tripView) {
+        tripView->ListChanged();
     }
 }
 
-void CVindrelDlg::ListHost::StopPlayback() { dlg.StopPlayback(); }
-void CVindrelDlg::ListHost::ShowMapForCurrent() { dlg.ShowMapForCurrent(); }
-bool CVindrelDlg::ListHost::RecordingLoaded() const { return dlg.recordingLoaded; }
-void CVindrelDlg::ListHost::SetRecordingLoaded(bool loaded) { dlg.recordingLoaded = loaded; }
-void CVindrelDlg::ListHost::SetStopped(bool on) { dlg.stopped = on; }
-
-QString CVindrelDlg::ListHost::BrowseForFolder()
+void CVindrelDlg::OnDropFiles(const QStringList& paths)
 {
-    return dlg.services_.browseForFolder ? dlg.services_.browseForFolder(&dlg) : QString();
+    playback_.List().OnDropFiles(paths);
+    if (tripView) {
+        tripView->ListChanged();
+    }
+}
+
+void CVindrelDlg::OnDelete()
+{
+    playback_.List().DeleteClicked();
+    if (tripView) {
+        tripView->ListChanged();
+    }
+}
+
+void CVindrelDlg::OnScreenshot()
+{
+    if (videoView) {
+        TakeScreenshot(*videoView, services_.folders.videoShotsFolder);
+    }
 }

@@ -4,12 +4,11 @@
 // the coordinate readouts, the speed meter, the G-sensor graph, the transport and list buttons,
 // the two halves of the recording list and its own caption buttons.
 //
-// The code is split by concern:
+// The dialog routes: its message handlers forward the playback's messages to the playback
+// controller (which owns the playback state and the recording list) and do the window's own work.
 //   VindrelDlg.cpp          construction, binding, initialisation, the message map and commands
 //   VindrelDlgLayout.cpp    placing the controls on a size change, colours, painting, system menu
 //   WindowChrome.cpp        moving, resizing, minimise, maximise/restore, full screen, close
-//   VindrelDlgPlayback.cpp  map state, opening recordings, playback control and the periodic
-//                           update, the list commands, the screenshot command
 
 #include "controls/BitmapSlider.h"
 #include "controls/ColorListCtrl.h"
@@ -24,7 +23,8 @@
 #include "recordings/RecordingList.h"
 #include "ui/ChromeLayout.h"
 #include "ui/Layout.h"
-#include "ui/ListViewAdapter.h"
+#include "ui/DialogServices.h"
+#include "ui/PlaybackController.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -44,45 +44,15 @@
 class QMenu;
 class CTripView;
 
-/// The network check before the map page is requested: the platform's reachability where it
-/// reports one, else any interface other than the loopback that is up and running.
-bool IsNetworkAlive();
-
-/// What the dialog needs from outside itself. The player uses Defaults(); tests replace parts.
-struct DialogServices {
-    /// Starts the media engine (step 7 of the initialisation). False when it failed; the real
-    /// one has then shown its message and ended the process.
-    std::function<bool()> startMediaEngine;
-    /// Where the page files and the screenshots go.
-    AppFolders folders;
-    /// Writes the page files into folders.urlFolder. False when one failed; the real one has then
-    /// shown "Release Url Fail!" and ended the process.
-    std::function<bool(const AppFolders&)> writeMapPages;
-    /// The folder browser of the folder command; an empty text when cancelled.
-    std::function<QString(QWidget* owner)> browseForFolder;
-    /// One network check before the map page is requested: true when the machine is online.
-    /// Not set: the network counts as reachable.
-    std::function<bool()> isNetworkAlive;
-    /// The pause after a failed network check; it blocks the window. Not set: no pause.
-    std::function<void(int milliseconds)> waitMs;
-    /// The words of the command line after the program's path.
-    QStringList commandLine;
-
-    /// Message boxes and exit on failure, the executable's folders, the desktop's folder
-    /// browser, and the application's arguments.
-    static DialogServices Defaults();
-};
-
-class CVindrelDlg : public QDialog, public VideoViewOwner {
+class CVindrelDlg : public QDialog {
     Q_OBJECT
 
 public:
     /// Results of the modal run.
     static constexpr int IDOK = 1;
     static constexpr int IDCANCEL = 2;
-    /// The map-load watchdog: timer 1 of the window, 3000 ms.
-    static constexpr int kMapLoadTimerId = 1;
-    static constexpr int kMapLoadTimeoutMs = 3000;
+    /// The map-load watchdog: 3000 ms.
+    static constexpr int kMapLoadTimeoutMs = CPlaybackController::kMapLoadTimeoutMs;
 
     explicit CVindrelDlg(DialogServices services = DialogServices::Defaults(), QWidget* parent = nullptr);
     ~CVindrelDlg() override;
@@ -145,58 +115,34 @@ public:
     /// The screen the window is on (the whole screen, panels included).
     QRect ScreenRect() const;
 
-    // ---- Map state, playback, list commands (VindrelDlgPlayback.cpp) -------------------------
-    /// Chooses the map or status page for recordings[currentRecording], which goes on to open it.
-    int ShowMapForCurrent();
-    /// Opens recordings[currentRecording]: movie, text track, tracks, route, playback. 0, or -1
-    /// when there is no current recording.
-    int OpenCurrentRecording();
-    /// The video view's owner update, run after every message the view receives.
-    void PeriodicUpdate() override;
-    void Play();
-    void Pause();
-    void StopPlayback();
+    // ---- Playback and the list: forwarded to the playback controller -----------------------
+    void PeriodicUpdate() { playback_.PeriodicUpdate(); }
+    void Play() { playback_.Play(); }
+    void Pause() { playback_.Pause(); }
+    void StopPlayback() { playback_.StopPlayback(); }
     /// WM_PROGRESS_PRESSED: seek to the progress slider's position.
-    std::intptr_t OnProgressPressed(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnProgressPressed(std::uintptr_t, std::intptr_t);
     /// WM_VOLUME_PRESSED: volume from the volume slider's position.
-    std::intptr_t OnVolumePressed(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnVolumePressed(std::uintptr_t, std::intptr_t);
     /// WM_SLIDER_TRACK: volume while the volume slider is dragged (wParam 1042).
     std::intptr_t OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam);
     /// WM_MAP_DOCUMENT_COMPLETE: a page finished loading.
-    std::intptr_t OnMapDocumentComplete(std::uintptr_t wParam, std::intptr_t lParam);
-    /// WM_TIMER: the map-load watchdog (timer 1).
-    void OnTimer(int timerId);
+    std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t);
     void OnFolder();
     void OnDropFiles(const QStringList& paths);
     /// NM_CLICK and NM_DBLCLK of a list: row is the row within that list, -1 outside the rows.
-    void OnListClick(ListSide side, int row);
-    void OnListDoubleClick(ListSide side, int row);
-    void OnPrev();
-    void OnNext();
+    void OnListClick(ListSide side, int row) { playback_.List().OnListClick(side, row); }
+    void OnListDoubleClick(ListSide side, int row) { playback_.List().OnListDoubleClick(side, row); }
+    void OnPrev() { playback_.List().PlayPrevious(); }
+    void OnNext() { playback_.List().PlayNext(); }
     void OnDelete();
-    void OnPrevPage();
-    void OnNextPage();
+    void OnPrevPage() { playback_.List().PageBack(); }
+    void OnNextPage() { playback_.List().PageForward(); }
     void OnScreenshot();
-    void OnGSensorPlus();
-    void OnGSensorMinus();
-    /// The full path of a page file in the URL folder.
-    QString PageUrl(const QString& fileName) const;
-    /// Shows a status page (file name in the URL folder), or opens the recording at once when
-    /// that page is already shown.
-    void ShowStatusPage(const QString& fileName);
-    /// The current recording cannot be played (error and reason from the engine): says so over
-    /// the video area, resets the map side and the readouts as for a recording without GPS and
-    /// arms the step on.
-    void ShowUnplayable(OSErr error, const QString& reason);
-    /// Takes the notice away and disarms its step on.
-    void HideUnplayable();
-    bool UnplayableShown() const { return unplayableIndex_ >= 0; }
-    /// The step after the last second of a movie: the next recording of the list, or Stop after
-    /// the last one.
-    void AdvanceToNextRecording();
-    /// Sends the map view to a page and makes it currentPageUrl. Once that page has loaded (and
-    /// no later page was asked for), the current recording is opened unless playback is stopped.
-    void NavigateMapPage(const QString& url);
+    void OnGSensorPlus() { gSensorGraph.ShowScale(true); }
+    void OnGSensorMinus() { gSensorGraph.ShowScale(false); }
+    /// The recording list with its commands.
+    RecordingList& RecordingListModel() { return playback_.List(); }
 
 protected:
     /// The message map: one handler per message.
@@ -207,33 +153,13 @@ protected:
     void reject() override { OnCancel(); }
 
 private:
-    /// The recording list's access to playback (the dialog's own ShowMapForCurrent returns a
-    /// result, the list's does not).
-    class ListHost : public IRecordingListHost {
-    public:
-        explicit ListHost(CVindrelDlg& dialog) : dlg(dialog) {}
-        bool HasMovie() const override;
-        void HaltMovie() override;
-        void StopPlayback() override;
-        void ShowMapForCurrent() override;
-        bool RecordingLoaded() const override;
-        void SetRecordingLoaded(bool loaded) override;
-        void SetStopped(bool stopped) override;
-        QString BrowseForFolder() override;
-
-    private:
-        CVindrelDlg& dlg;
-    };
-
-    // The recording list lives first so that the members below can name its fields. Its views
-    // refer to the list controls declared further down; they only keep the references.
-    ListViewAdapter leftListView;
-    ListViewAdapter rightListView;
-    ListHost listHost;
-    RecordingList recordingList;
+    // The playback state's owner lives first, so that the views below can name its fields. It
+    // refers to the controls declared further down; it only keeps the references.
+    CPlaybackController playback_;
 
 public:
-    // ---- The player's state, in declaration order -------------------------------------------
+    // ---- The player's state, in declaration order. What the playback controller and the
+    // recording list own is shown here read-only. -----------------------------------------------
     QIcon appIcon;                  ///< icon 128: window icon, drawn while minimised
     std::int32_t language = 1;      ///< 0 English, 1 Simplified Chinese, 2 Traditional Chinese
     QLabel longitudeText;           ///< 1016
@@ -243,16 +169,16 @@ public:
     QLabel fileNameText;            ///< 1039
     CMeter speedMeter;              ///< 1018
     CGoogleMapView mapView;         ///< 1028
-    QString currentPageUrl;         ///< full path of the page last navigated to
-    std::vector<GpsSample> gpsTrack;
-    TextTrackData textTrackData;
-    bool networkOk = true;
-    bool mapLoadOk = true;
-    bool recordingLoaded = false;
-    bool advancing = false;
-    bool stopped = false;
-    int& clickedIndex;              ///< of recordingList
-    int& clickedRow;                ///< of recordingList
+    const QString& currentPageUrl;
+    const std::vector<GpsSample>& gpsTrack;
+    const TextTrackData& textTrackData;
+    const bool& networkOk;
+    const bool& mapLoadOk;
+    const bool& recordingLoaded;
+    const bool& advancing;
+    const bool& stopped;
+    const int& clickedIndex;
+    const int& clickedRow;
     bool fullScreen = false;
     bool maximized = false;
     bool layoutSuspended = false;
@@ -265,7 +191,7 @@ public:
     std::int32_t lastClientWidth = 0;
     std::int32_t lastClientHeight = 0;
     std::unique_ptr<CVideoView> videoView;  ///< 1011
-    std::int32_t nextSecond = 0;
+    const std::int32_t& nextSecond;
     CBitmapSlider progressSlider;   ///< 1041
     CBitmapSlider volumeSlider;     ///< 1042
     QLabel timeText;                ///< 1021
@@ -288,32 +214,22 @@ public:
     CMyButton closeButton;          ///< 1032
     CColorListCtrl leftList;        ///< 1034
     CColorListCtrl rightList;       ///< 1035
-    std::vector<RecordingEntry>& recordings;  ///< of recordingList
-    int& currentRecording;          ///< of recordingList
-    int& pageIndex;                 ///< of recordingList
-    int& highlightIndex;            ///< of recordingList
+    const std::vector<RecordingEntry>& recordings;
+    const int& currentRecording;
+    const int& pageIndex;
+    const int& highlightIndex;
     CGSensor gSensorGraph;          ///< 1038
     CMyButton gSensorPlusButton;    ///< 1037
     CMyButton gSensorMinusButton;   ///< 1036
     QComboBox unitCombo;            ///< 1048
 
-    /// Timer 1, the map-load watchdog: repeats every 3000 ms until stopped.
-    QTimer mapLoadTimer;
-    /// The page last navigated to (currentPageUrl) has finished loading. Its first finished load
-    /// opens the current recording; later choices of the same page open at once.
-    bool pageLoaded = false;
-
-    /// Over the video area while the current recording cannot be played: why, in the UI
-    /// language. After kUnplayableShowMs the list goes on as at the end of a movie.
-    QLabel unplayableNotice;
-    QTimer unplayableTimer;
-    static constexpr int kUnplayableShowMs = 3000;
+    /// The map-load watchdog and the notice of a recording that cannot be played (the playback
+    /// controller's).
+    QTimer& mapLoadTimer;
+    const bool& pageLoaded;
+    const QLabel& unplayableNotice;
     /// Trips and events of the list (made by the initialisation; last, so it goes first).
     std::unique_ptr<CTripView> tripView;
-
-    /// The recording list with its commands.
-    RecordingList& RecordingListModel() { return recordingList; }
-    const DialogServices& Services() const { return services_; }
 
 private:
     /// Where a move puts the video view, and what it does to a movie that is open.
@@ -355,8 +271,6 @@ private:
     bool initialized_ = false;
     bool controlsBound_ = false;
     bool instanceMarked_ = false;
-    /// The recording the unplayable notice is about; -1 while none is shown.
-    int unplayableIndex_ = -1;
     /// The lists' viewports, whose clicks the event filter takes; kept so that the filter never
     /// has to ask a list that may be going away.
     QWidget* leftViewport_ = nullptr;

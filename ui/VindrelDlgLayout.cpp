@@ -91,7 +91,7 @@ void CVindrelDlg::MoveControls(const ControlLayout& layout, bool heightOnly)
 
 void CVindrelDlg::PlaceVideoView(const LayoutRect& rect, VideoMove how)
 {
-    unplayableNotice.setGeometry(rect.x, rect.y, rect.width, rect.height);
+    playback_.Notice().setGeometry(rect.x, rect.y, rect.width, rect.height);
     if (!videoView) {
         return;
     }

@@ -12,7 +12,8 @@ add_library(vindrel_dialog STATIC
   ${CMAKE_CURRENT_LIST_DIR}/VindrelDlg.h ${CMAKE_CURRENT_LIST_DIR}/VindrelDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VindrelDlgLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowChrome.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/VindrelDlgPlayback.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlaybackController.h ${CMAKE_CURRENT_LIST_DIR}/PlaybackController.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogServices.h ${CMAKE_CURRENT_LIST_DIR}/DialogServices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TripView.h ${CMAKE_CURRENT_LIST_DIR}/TripView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowLog.h ${CMAKE_CURRENT_LIST_DIR}/WindowLog.cpp
 )

@@ -76,7 +76,7 @@ public:
     void ShowMapForCurrent() override
     {
         calls.push_back("show");
-        shown.push_back(list->currentRecording);
+        shown.push_back(list->currentRecording());
     }
     bool RecordingLoaded() const override { return loaded; }
     void SetRecordingLoaded(bool value) override { loaded = value; }
@@ -93,11 +93,12 @@ protected:
     /// n entries named /card/0.MOV ... with their date texts set, as after a sort.
     void Fill(int n)
     {
-        list.recordings.clear();
+        std::vector<RecordingEntry> entries;
         for (int i = 0; i < n; ++i)
-            list.recordings.push_back(
+            entries.push_back(
                 RecordingEntry {Name(i), QString("2014-05-06-10:00:%1").arg(i, 2, 10, QChar('0')),
                                 GpsPresent});
+        list.Replace(std::move(entries));
         list.FillList();
     }
     static QString Name(int i) { return QString("/card/%1.MOV").arg(i); }
@@ -120,12 +121,12 @@ protected:
 
 TEST_F(RecordingListTest, StartValues)
 {
-    EXPECT_TRUE(list.recordings.empty());
-    EXPECT_EQ(list.currentRecording, -1);
-    EXPECT_EQ(list.pageIndex, 0);
-    EXPECT_EQ(list.highlightIndex, -1);
-    EXPECT_EQ(list.clickedIndex, -1);
-    EXPECT_EQ(list.clickedRow, -1);
+    EXPECT_TRUE(list.recordings().empty());
+    EXPECT_EQ(list.currentRecording(), -1);
+    EXPECT_EQ(list.pageIndex(), 0);
+    EXPECT_EQ(list.highlightIndex(), -1);
+    EXPECT_EQ(list.clickedIndex(), -1);
+    EXPECT_EQ(list.clickedRow(), -1);
 }
 
 TEST_F(RecordingListTest, PagesOfTwelveSplitSixAndSixAndStopAtBothEnds)
@@ -138,15 +139,15 @@ TEST_F(RecordingListTest, PagesOfTwelveSplitSixAndSixAndStopAtBothEnds)
     EXPECT_EQ(left.rows[3].date, "2014-05-06-10:00:03");
 
     list.PageBack();
-    EXPECT_EQ(list.pageIndex, 0);
+    EXPECT_EQ(list.pageIndex(), 0);
     list.PageForward();
-    EXPECT_EQ(list.pageIndex, 1);
+    EXPECT_EQ(list.pageIndex(), 1);
     EXPECT_EQ(left.Paths(), (std::vector<QString> {Name(12)}));
     EXPECT_TRUE(right.rows.empty());
     list.PageForward();
-    EXPECT_EQ(list.pageIndex, 1);
+    EXPECT_EQ(list.pageIndex(), 1);
     list.PageBack();
-    EXPECT_EQ(list.pageIndex, 0);
+    EXPECT_EQ(list.pageIndex(), 0);
     EXPECT_EQ(right.rows.size(), 6u);
 
     Fill(6);
@@ -156,7 +157,7 @@ TEST_F(RecordingListTest, PagesOfTwelveSplitSixAndSixAndStopAtBothEnds)
     EXPECT_EQ(right.Paths(), (std::vector<QString> {Name(6)}));
     Fill(12);
     list.PageForward();
-    EXPECT_EQ(list.pageIndex, 0);  // exactly one page
+    EXPECT_EQ(list.pageIndex(), 0);  // exactly one page
 }
 
 TEST_F(RecordingListTest, ClicksNameTheIndexOfTheirRow)
@@ -164,17 +165,17 @@ TEST_F(RecordingListTest, ClicksNameTheIndexOfTheirRow)
     Fill(30);
     list.PageForward();
     list.OnListClick(ListSide::Right, 2);
-    EXPECT_EQ(list.clickedIndex, 20);
+    EXPECT_EQ(list.clickedIndex(), 20);
     list.OnListClick(ListSide::Left, 0);
-    EXPECT_EQ(list.clickedIndex, 12);
+    EXPECT_EQ(list.clickedIndex(), 12);
     list.OnListClick(ListSide::Left, -1);
-    EXPECT_EQ(list.clickedIndex, -1);
+    EXPECT_EQ(list.clickedIndex(), -1);
     EXPECT_TRUE(host.calls.empty());
 
     list.OnListDoubleClick(ListSide::Right, 2);
-    EXPECT_EQ(list.clickedRow, 2);
-    EXPECT_EQ(list.currentRecording, 20);
-    EXPECT_EQ(list.highlightIndex, 20);
+    EXPECT_EQ(list.clickedRow(), 2);
+    EXPECT_EQ(list.currentRecording(), 20);
+    EXPECT_EQ(list.highlightIndex(), 20);
     EXPECT_EQ(host.shown, (std::vector<int> {20}));
     EXPECT_FALSE(host.stopped);
     EXPECT_EQ(right.GreyRows(), (std::vector<int> {2}));
@@ -184,10 +185,10 @@ TEST_F(RecordingListTest, DoubleClickOnAnEmptyRowDoesNothing)
 {
     Fill(8);
     list.OnListDoubleClick(ListSide::Right, 3);  // index 9 does not exist
-    EXPECT_EQ(list.clickedRow, 3);
-    EXPECT_EQ(list.currentRecording, -1);
+    EXPECT_EQ(list.clickedRow(), 3);
+    EXPECT_EQ(list.currentRecording(), -1);
     list.OnListDoubleClick(ListSide::Left, -1);
-    EXPECT_EQ(list.clickedRow, -1);
+    EXPECT_EQ(list.clickedRow(), -1);
     EXPECT_TRUE(host.calls.empty());
 }
 
@@ -199,12 +200,10 @@ TEST_F(RecordingListTest, HighlightMovesTheGreyRowWithinTheShownPageOnly)
     EXPECT_EQ(left.GreyRows(), (std::vector<int> {4}));
 
     list.HighlightRow(7);
-    list.highlightIndex = 7;
     EXPECT_TRUE(left.GreyRows().empty());
     EXPECT_EQ(right.GreyRows(), (std::vector<int> {1}));
 
     list.HighlightRow(15);  // on page 1: nothing greyed, old row cleared
-    list.highlightIndex = 15;
     EXPECT_TRUE(right.GreyRows().empty());
 
     left.SetCellBackground(0, 0, HighlightGrey);
@@ -217,33 +216,34 @@ TEST_F(RecordingListTest, HighlightMovesTheGreyRowWithinTheShownPageOnly)
 TEST_F(RecordingListTest, PreviousAndNextNeedALoadedRecordingAndDoNotTurnThePage)
 {
     Fill(14);
-    list.currentRecording = 3;
+    Play(3);
+    host.loaded = false;
     list.PlayNext();
     list.PlayPrevious();
-    EXPECT_EQ(list.currentRecording, 3);  // nothing loaded
+    EXPECT_EQ(list.currentRecording(), 3);  // nothing loaded
     EXPECT_TRUE(host.calls.empty());
 
     Play(10);
     list.PlayNext();
     list.PlayNext();
-    EXPECT_EQ(list.currentRecording, 12);
-    EXPECT_EQ(list.highlightIndex, 12);
-    EXPECT_EQ(list.pageIndex, 0);
+    EXPECT_EQ(list.currentRecording(), 12);
+    EXPECT_EQ(list.highlightIndex(), 12);
+    EXPECT_EQ(list.pageIndex(), 0);
     EXPECT_TRUE(left.GreyRows().empty());
     EXPECT_TRUE(right.GreyRows().empty());
     EXPECT_EQ(host.calls, (std::vector<std::string> {"halt", "show", "halt", "show"}));
     list.PlayNext();
     list.PlayNext();
-    EXPECT_EQ(list.currentRecording, 13);  // the last one
+    EXPECT_EQ(list.currentRecording(), 13);  // the last one
     list.PlayPrevious();
     list.PlayPrevious();
     list.PlayPrevious();
-    EXPECT_EQ(list.currentRecording, 10);
+    EXPECT_EQ(list.currentRecording(), 10);
     EXPECT_EQ(right.GreyRows(), (std::vector<int> {4}));
 
     Play(0);
     list.PlayPrevious();
-    EXPECT_EQ(list.currentRecording, 0);
+    EXPECT_EQ(list.currentRecording(), 0);
     EXPECT_TRUE(host.calls.empty());
 }
 
@@ -253,12 +253,12 @@ TEST_F(RecordingListTest, DeletingThePlayingEntryPlaysItsSuccessorOrTheNewLastOr
     Play(2);
     list.OnListClick(ListSide::Left, 2);
     list.DeleteClicked();
-    EXPECT_EQ(list.recordings.size(), 2u);
+    EXPECT_EQ(list.recordings().size(), 2u);
     EXPECT_EQ(host.shown, (std::vector<int> {1}));
     EXPECT_EQ(host.calls, (std::vector<std::string> {"halt", "show"}));
-    EXPECT_EQ(list.highlightIndex, 1);
+    EXPECT_EQ(list.highlightIndex(), 1);
     EXPECT_EQ(left.GreyRows(), (std::vector<int> {1}));
-    EXPECT_EQ(list.clickedIndex, 1);
+    EXPECT_EQ(list.clickedIndex(), 1);
 
     // The one moving into the playing place plays.
     Fill(4);
@@ -266,19 +266,19 @@ TEST_F(RecordingListTest, DeletingThePlayingEntryPlaysItsSuccessorOrTheNewLastOr
     list.OnListClick(ListSide::Left, 1);
     list.DeleteClicked();
     EXPECT_EQ(host.shown, (std::vector<int> {1}));
-    EXPECT_EQ(list.recordings[1].filePath, Name(2));
+    EXPECT_EQ(list.recordings()[1].filePath, Name(2));
     EXPECT_EQ(left.GreyRows(), (std::vector<int> {1}));
 
     Fill(1);
     Play(0);
     list.OnListClick(ListSide::Left, 0);
     list.DeleteClicked();
-    EXPECT_TRUE(list.recordings.empty());
+    EXPECT_TRUE(list.recordings().empty());
     EXPECT_EQ(host.calls, (std::vector<std::string> {"stop"}));
     EXPECT_FALSE(host.loaded);
-    EXPECT_EQ(list.currentRecording, -1);
+    EXPECT_EQ(list.currentRecording(), -1);
     EXPECT_TRUE(left.rows.empty());
-    EXPECT_EQ(list.clickedIndex, -1);
+    EXPECT_EQ(list.clickedIndex(), -1);
     list.DeleteClicked();  // nothing left to delete
     EXPECT_EQ(host.calls.size(), 1u);
 }
@@ -289,30 +289,30 @@ TEST_F(RecordingListTest, DeletingAnEarlierEntryKeepsThePlayingOneHighlighted)
     Play(3);
     list.OnListClick(ListSide::Left, 1);
     list.DeleteClicked();
-    EXPECT_EQ(list.currentRecording, 2);
-    EXPECT_EQ(list.highlightIndex, 2);
-    EXPECT_EQ(list.recordings[2].filePath, Name(3));
+    EXPECT_EQ(list.currentRecording(), 2);
+    EXPECT_EQ(list.highlightIndex(), 2);
+    EXPECT_EQ(list.recordings()[2].filePath, Name(3));
     EXPECT_EQ(left.GreyRows(), (std::vector<int> {2}));
     EXPECT_TRUE(host.calls.empty());  // playback goes on undisturbed
 
     list.OnListClick(ListSide::Left, 3);  // after the playing one
     list.DeleteClicked();
-    EXPECT_EQ(list.currentRecording, 2);
-    EXPECT_EQ(list.recordings.size(), 3u);
+    EXPECT_EQ(list.currentRecording(), 2);
+    EXPECT_EQ(list.recordings().size(), 3u);
 
     list.OnListClick(ListSide::Right, 0);  // no such entry
     list.DeleteClicked();
-    EXPECT_EQ(list.recordings.size(), 3u);
+    EXPECT_EQ(list.recordings().size(), 3u);
 }
 
 TEST_F(RecordingListTest, DeleteNeverRemovesTheFile)
 {
     TestFolder folder;
     const QString path = folder.Write("KEEP.MOV", TenOClock);
-    list.recordings.push_back(RecordingEntry {path, QString(), GpsPresent});
+    list.Append(RecordingEntry {path, QString(), GpsPresent});
     list.OnListClick(ListSide::Left, 0);
     list.DeleteClicked();
-    EXPECT_TRUE(list.recordings.empty());
+    EXPECT_TRUE(list.recordings().empty());
     EXPECT_TRUE(QFile::exists(path));
 }
 
@@ -331,22 +331,22 @@ TEST_F(RecordingListTest, FolderCommandListsTheFoldersRecordingsInTimeOrder)
     list.OnFolderCommand();
     EXPECT_EQ(host.calls, (std::vector<std::string> {"stop"}));
     std::vector<QString> paths;
-    for (const RecordingEntry& e : list.recordings) {
+    for (const RecordingEntry& e : list.recordings()) {
         paths.push_back(e.filePath);
         EXPECT_EQ(e.gpsStatus, GpsPresent);
     }
     EXPECT_EQ(paths, (std::vector<QString> {lower, upper, mp4}));
-    EXPECT_EQ(list.recordings[0].dateText, "2014-05-06-10:00:01");
+    EXPECT_EQ(list.recordings()[0].dateText, "2014-05-06-10:00:01");
     EXPECT_EQ(left.Paths(), paths);
     EXPECT_TRUE(left.GreyRows().empty());
-    EXPECT_EQ(list.currentRecording, -1);
-    EXPECT_EQ(list.highlightIndex, -1);
+    EXPECT_EQ(list.currentRecording(), -1);
+    EXPECT_EQ(list.highlightIndex(), -1);
     EXPECT_FALSE(host.loaded);
 
     // Cancelling keeps the list.
     host.folder.clear();
     list.OnFolderCommand();
-    EXPECT_EQ(list.recordings.size(), 3u);
+    EXPECT_EQ(list.recordings().size(), 3u);
     EXPECT_EQ(left.Paths(), paths);
     EXPECT_EQ(list.ChooseFolder(), 1);
 
@@ -354,9 +354,9 @@ TEST_F(RecordingListTest, FolderCommandListsTheFoldersRecordingsInTimeOrder)
     TestFolder empty;
     host.folder = empty.dir.path();
     EXPECT_EQ(list.ChooseFolder(), 0);
-    list.recordings.push_back(RecordingEntry {upper, QString(), GpsPresent});
+    list.Append(RecordingEntry {upper, QString(), GpsPresent});
     list.OnFolderCommand();
-    EXPECT_TRUE(list.recordings.empty());
+    EXPECT_TRUE(list.recordings().empty());
     EXPECT_TRUE(left.rows.empty());
 }
 
@@ -369,10 +369,10 @@ TEST_F(RecordingListTest, DroppingOneRecordingPlaysItAndTwoAreOnlyListed)
 
     host.movie = true;
     list.OnDropFiles({text, a, folder.Path("gone.MOV.Mov")});
-    EXPECT_EQ(list.recordings.size(), 1u);
-    EXPECT_EQ(list.recordings[0].dateText, "2014-05-06-10:00");
-    EXPECT_EQ(list.currentRecording, 0);
-    EXPECT_EQ(list.highlightIndex, -1);
+    EXPECT_EQ(list.recordings().size(), 1u);
+    EXPECT_EQ(list.recordings()[0].dateText, "2014-05-06-10:00");
+    EXPECT_EQ(list.currentRecording(), 0);
+    EXPECT_EQ(list.highlightIndex(), -1);
     EXPECT_EQ(left.GreyRows(), (std::vector<int> {0}));
     EXPECT_FALSE(host.stopped);
     EXPECT_EQ(host.calls, (std::vector<std::string> {"stop", "halt", "show"}));
@@ -381,6 +381,6 @@ TEST_F(RecordingListTest, DroppingOneRecordingPlaysItAndTwoAreOnlyListed)
     host.movie = false;
     list.OnDropFiles({a, b});
     EXPECT_EQ(left.Paths(), (std::vector<QString> {b, a}));
-    EXPECT_EQ(list.currentRecording, -1);
+    EXPECT_EQ(list.currentRecording(), -1);
     EXPECT_TRUE(host.calls.empty());
 }
