@@ -5,6 +5,7 @@
 #include "gps/GpsRecord.h"
 #include "gps/GpsSource.h"
 #include "gps/RecordingName.h"
+#include "playback/Engine.h"
 #include "playback/QuickTime.h"
 #include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
@@ -28,59 +29,9 @@
 
 namespace {
 
-// The words of the start-up texts.
-const char* const kZeroCoordinate = "000.000000";
-const char* const kIdleTime = "00:00:00/00:00:00";
-
-/// The skin of a button by its ID.
-const ButtonSkin& SkinFor(int id)
-{
-    for (const ButtonSkin& skin : kButtonSkins) {
-        if (skin.id == id) {
-            return skin;
-        }
-    }
-    return kButtonSkins.front();  // every caller names one of the eighteen
-}
-
-void LoadButtonBitmaps(CMyButton& button, int id)
-{
-    const ButtonSkin& skin = SkinFor(id);
-    button.LoadBitmaps(skin.normal, skin.selected, skin.focus);
-}
-
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
-
-// ---- Fonts and pictures ---------------------------------------------------------------------
-
-const QFont& ReadoutFont()
-{
-    static const QFont font = [] {
-        QFont f;  // the platform's default face
-        f.setPixelSize(13);  // 10 points at 96 pixels per inch
-        return f;
-    }();
-    return font;
-}
-
-const QFont& TimeFont()
-{
-    static const QFont font = [] {
-        QFont f;
-        f.setPixelSize(12);  // 9 points
-        return f;
-    }();
-    return font;
-}
-
-void ShowPicture(QLabel& label, int number, int width, int height)
-{
-    label.setAlignment(Qt::AlignCenter);
-    const QImage picture = width > 0 && height > 0 ? LoadSkinImage(number, QSize(width, height)) : QImage();
-    label.setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
-}
 
 // ---- Construction ---------------------------------------------------------------------------
 
@@ -92,57 +43,6 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
                 PlaybackServices{services.folders.urlFolder, services.isNetworkAlive, services.waitMs,
                                  [this] { return services_.browseForFolder ? services_.browseForFolder(this) : QString(); }},
                 this),
-      longitudeText(Utf8(kZeroCoordinate), this),
-      latitudeText(Utf8(kZeroCoordinate), this),
-      coordCaption(QStringLiteral("longitudeLatitude"), this),
-      titleBar(QStringLiteral("Vindrel V1.0"), this),
-      fileNameText(QStringLiteral("Curr File"), this),
-      speedMeter(this),
-      mapView(this),
-      currentPageUrl(playback_.State().currentPageUrl),
-      gpsTrack(playback_.State().gpsTrack),
-      textTrackData(playback_.State().textTrackData),
-      networkOk(playback_.State().networkOk),
-      mapLoadOk(playback_.State().mapLoadOk),
-      recordingLoaded(playback_.State().recordingLoaded),
-      advancing(playback_.State().advancing),
-      stopped(playback_.State().stopped),
-      clickedIndex(playback_.List().clickedIndex()),
-      clickedRow(playback_.List().clickedRow()),
-      nextSecond(playback_.State().nextSecond),
-      progressSlider(this),
-      volumeSlider(this),
-      timeText(Utf8(kIdleTime), this),
-      volumeIcon(this),
-      openButton(this),
-      playButton(this),
-      pauseButton(this),
-      stopButton(this),
-      rewindButton(this),
-      fastForwardButton(this),
-      prevButton(this),
-      nextButton(this),
-      folderButton(this),
-      screenshotButton(this),
-      prevPageButton(this),
-      nextPageButton(this),
-      deleteButton(this),
-      minimizeButton(this),
-      maximizeButton(this),
-      closeButton(this),
-      leftList(this),
-      rightList(this),
-      recordings(playback_.List().recordings()),
-      currentRecording(playback_.List().currentRecording()),
-      pageIndex(playback_.List().pageIndex()),
-      highlightIndex(playback_.List().highlightIndex()),
-      gSensorGraph(this),
-      gSensorPlusButton(this),
-      gSensorMinusButton(this),
-      unitCombo(this),
-      mapLoadTimer(playback_.MapLoadTimer()),
-      pageLoaded(playback_.State().pageLoaded),
-      unplayableNotice(playback_.Notice()),
       services_(std::move(services))
 {
     // Icon 128. LoadSkinImage makes the pictures available; the icon keeps its transparency.
@@ -232,39 +132,19 @@ void CVindrelDlg::setVisible(bool visible)
 void CVindrelDlg::DoDataExchange()
 {
     const std::array<std::pair<int, QWidget*>, 33> bindings{{
-        {kLongitudeTextId, &longitudeText},
-        {kLatitudeTextId, &latitudeText},
-        {kSpeedMeterId, &speedMeter},
-        {kCoordCaptionId, &coordCaption},
-        {kTitleBarId, &titleBar},
-        {kMapViewId, &mapView},
-        {kCloseButtonId, &closeButton},
-        {kOpenButtonId, &openButton},
-        {kPlayButtonId, &playButton},
-        {kPauseButtonId, &pauseButton},
-        {kProgressSliderId, &progressSlider},
-        {kTimeTextId, &timeText},
-        {kVolumeSliderId, &volumeSlider},
-        {kVolumeIconId, &volumeIcon},
-        {kStopButtonId, &stopButton},
-        {kRewindButtonId, &rewindButton},
-        {kFastForwardButtonId, &fastForwardButton},
-        {kFolderButtonId, &folderButton},
-        {kLeftListId, &leftList},
-        {kRightListId, &rightList},
-        {kGSensorGraphId, &gSensorGraph},
-        {kGSensorPlusButtonId, &gSensorPlusButton},
-        {kGSensorMinusButtonId, &gSensorMinusButton},
-        {kScreenshotButtonId, &screenshotButton},
-        {kPrevPageButtonId, &prevPageButton},
-        {kNextPageButtonId, &nextPageButton},
-        {kDeleteButtonId, &deleteButton},
-        {kFileNameTextId, &fileNameText},
-        {kPrevButtonId, &prevButton},
-        {kNextButtonId, &nextButton},
-        {kMaximizeButtonId, &maximizeButton},
-        {kMinimizeButtonId, &minimizeButton},
-        {kUnitComboId, &unitCombo},
+        {kLongitudeTextId, &longitudeText}, {kLatitudeTextId, &latitudeText}, {kSpeedMeterId, &speedMeter},
+        {kCoordCaptionId, &coordCaption}, {kTitleBarId, &titleBar}, {kMapViewId, &mapView},
+        {kCloseButtonId, &closeButton}, {kOpenButtonId, &openButton}, {kPlayButtonId, &playButton},
+        {kPauseButtonId, &pauseButton}, {kProgressSliderId, &progressSlider}, {kTimeTextId, &timeText},
+        {kVolumeSliderId, &volumeSlider}, {kVolumeIconId, &volumeIcon}, {kStopButtonId, &stopButton},
+        {kRewindButtonId, &rewindButton}, {kFastForwardButtonId, &fastForwardButton},
+        {kFolderButtonId, &folderButton}, {kLeftListId, &leftList}, {kRightListId, &rightList},
+        {kGSensorGraphId, &gSensorGraph}, {kGSensorPlusButtonId, &gSensorPlusButton},
+        {kGSensorMinusButtonId, &gSensorMinusButton}, {kScreenshotButtonId, &screenshotButton},
+        {kPrevPageButtonId, &prevPageButton}, {kNextPageButtonId, &nextPageButton},
+        {kDeleteButtonId, &deleteButton}, {kFileNameTextId, &fileNameText}, {kPrevButtonId, &prevButton},
+        {kNextButtonId, &nextButton}, {kMaximizeButtonId, &maximizeButton}, {kMinimizeButtonId, &minimizeButton},
+        {kUnitComboId, &unitCombo}
     }};
     for (const auto& [id, widget] : bindings) {
         widget->setObjectName(QString::number(id));
@@ -361,11 +241,11 @@ bool CVindrelDlg::OnInitDialog()
         StartWindowPosition(WinRect{work.left(), work.top(), work.left() + work.width(), work.top() + work.height()});
     setMinimumSize(OnGetMinMaxInfo());
     setGeometry(start.x, start.y, kDialogWidth, kDialogHeight);
-    OnSize(0, kDialogWidth, kDialogHeight);
+    chrome_.OnSize(0, kDialogWidth, kDialogHeight);
 
     // 11. Every control in its start place.
     const ControlLayout startLayout = ComputeLayout(kDialogWidth, kDialogHeight);
-    MoveControls(startLayout, false);
+    chrome_.MoveControls(startLayout, false);
     videoView->setGeometry(5, kTitleHeight, videoWidth, videoHeight);
 
     // 12. The list columns: titles, and widths of 50, 35 and 20 per cent of each list.
@@ -391,7 +271,7 @@ bool CVindrelDlg::OnInitDialog()
     speedMeter.update();
 
     // 14. The title strip.
-    LoadTitlePicture(kDialogWidth);
+    chrome_.LoadTitlePicture(kDialogWidth);
 
     // 15. The movie wrapper draws into the video view; the stop picture until a movie plays.
     videoView->movieWrapper->AttachWindow(videoView.get());
@@ -426,7 +306,7 @@ bool CVindrelDlg::OnInitDialog()
     progressSlider.setProgressBar(true);
 
     // 22. The time text.
-    timeText.setText(Utf8(kIdleTime));
+    timeText.setText(QStringLiteral("00:00:00/00:00:00"));
     timeText.setFont(TimeFont());
 
     // 23. The volume slider: 0 to 100, at 30.
@@ -451,10 +331,10 @@ bool CVindrelDlg::OnInitDialog()
         button->setFrameWidth(skin.frameWidth);
         button->setFrameHeight(skin.frameHeight);
     }
-    for (int id : {kScreenshotButtonId, kFolderButtonId, kPrevPageButtonId, kPrevButtonId, kRewindButtonId,
-                   kPlayButtonId, kPauseButtonId, kFastForwardButtonId, kNextButtonId, kNextPageButtonId,
-                   kDeleteButtonId, kMinimizeButtonId, kMaximizeButtonId, kCloseButtonId, kStopButtonId}) {
-        LoadButtonBitmaps(*static_cast<CMyButton*>(ControlById(id)), id);
+    for (const ButtonSkin& skin : kButtonSkins) {
+        if (skin.id != kOpenButtonId && skin.id != kGSensorPlusButtonId && skin.id != kGSensorMinusButtonId) {
+            static_cast<CMyButton*>(ControlById(skin.id))->LoadBitmaps(skin.normal, skin.selected, skin.focus);
+        }
     }
     rewindButton.hide();
     pauseButton.hide();
@@ -516,42 +396,40 @@ void CVindrelDlg::AddCommandLineRecordings(const QStringList& words)
 
 // ---- The message map ------------------------------------------------------------------------
 
+bool CVindrelDlg::Answer(QEvent* e, Handler handler)
+{
+    if (auto* m = dynamic_cast<WindowMessage*>(e)) {
+        m->result = handler ? (this->*handler)(m->wParam, m->lParam) : 1;
+    }
+    return true;
+}
+
+std::intptr_t CVindrelDlg::OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (wParam == static_cast<std::uintptr_t>(kVolumeSliderId)) {
+        playback_.SetVolume(static_cast<int>(lParam));
+    }
+    return 1;
+}
+
+std::intptr_t CVindrelDlg::OnMapClicked(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    return tripView ? tripView->OnMapClicked(wParam, lParam) : 0;
+}
+
 bool CVindrelDlg::event(QEvent* e)
 {
     const int message = static_cast<int>(e->type());
     switch (message) {
-    case WM_MAP_DOCUMENT_COMPLETE:
-        if (auto* m = dynamic_cast<WindowMessage*>(e)) {
-            m->result = OnMapDocumentComplete(m->wParam, m->lParam);
-        }
-        return true;
+    case WM_MAP_DOCUMENT_COMPLETE: return Answer(e, &CVindrelDlg::OnMapDocumentComplete);
+    case WM_PROGRESS_PRESSED: return Answer(e, &CVindrelDlg::OnProgressPressed);
+    case WM_VOLUME_PRESSED: return Answer(e, &CVindrelDlg::OnVolumePressed);
+    case WM_SLIDER_TRACK: return Answer(e, &CVindrelDlg::OnSliderTrack);
+    case WM_MAP_CLICKED: return Answer(e, &CVindrelDlg::OnMapClicked);
     case WM_MAP_NAVIGATE_COMPLETE:
     case WM_MAP_BEFORE_NAVIGATE:
     case WM_MAP_DOWNLOAD_DONE:
-        if (auto* m = dynamic_cast<WindowMessage*>(e)) {
-            m->result = 1;
-        }
-        return true;
-    case WM_PROGRESS_PRESSED:
-        if (auto* m = dynamic_cast<WindowMessage*>(e)) {
-            m->result = OnProgressPressed(m->wParam, m->lParam);
-        }
-        return true;
-    case WM_VOLUME_PRESSED:
-        if (auto* m = dynamic_cast<WindowMessage*>(e)) {
-            m->result = OnVolumePressed(m->wParam, m->lParam);
-        }
-        return true;
-    case WM_SLIDER_TRACK:
-        if (auto* m = dynamic_cast<WindowMessage*>(e)) {
-            m->result = OnSliderTrack(m->wParam, m->lParam);
-        }
-        return true;
-    case WM_MAP_CLICKED:
-        if (auto* m = dynamic_cast<WindowMessage*>(e); m && tripView) {
-            m->result = tripView->OnMapClicked(m->wParam, m->lParam);
-        }
-        return true;
+        return Answer(e, nullptr);  // answered, nothing more to do
     case WM_SLIDER_CHANGED:
         return true;  // not handled: releasing a slider does nothing more
 
@@ -586,54 +464,11 @@ bool CVindrelDlg::event(QEvent* e)
         OnPaint();
         return handled;
     }
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(e);
-        const QPoint global = mouse->globalPosition().toPoint();
-        if (drag_.active) {
-            DragTo(global);
-            return true;
-        }
-        if (!OnOwnSurface(mouse->position().toPoint())) {
-            return QDialog::event(e);  // a control's own move, passed on by it
-        }
-        const int hit = OnNcHitTest(global);
-        switch (CursorForHit(hit)) {
-        case ChromeCursor::SizeHorizontal: setCursor(Qt::SizeHorCursor); break;
-        case ChromeCursor::SizeVertical: setCursor(Qt::SizeVerCursor); break;
-        case ChromeCursor::SizeNwSe: setCursor(Qt::SizeFDiagCursor); break;
-        case ChromeCursor::SizeNeSw: setCursor(Qt::SizeBDiagCursor); break;
-        case ChromeCursor::Arrow: setCursor(Qt::ArrowCursor); break;
-        }
-        return QDialog::event(e);
-    }
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(e);
-        if (mouse->button() == Qt::LeftButton && OnOwnSurface(mouse->position().toPoint())) {
-            const QPoint global = mouse->globalPosition().toPoint();
-            const int hit = OnNcHitTest(global);
-            if (hit != HTCLIENT) {
-                OnNcLButtonDown(hit, global);
-            }
-            return true;
-        }
-        return QDialog::event(e);
-    }
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-        if (drag_.active && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-            EndDrag();
-            return true;
-        }
-        return QDialog::event(e);
-    case QEvent::MouseButtonDblClick: {
-        auto* mouse = static_cast<QMouseEvent*>(e);
-        // Only a double click in the client area counts: on the video, or anywhere on the
-        // window's own surface while it is maximised or in full screen.
-        if (mouse->button() == Qt::LeftButton && OnOwnSurface(mouse->position().toPoint()) &&
-            OnNcHitTest(mouse->globalPosition().toPoint()) == HTCLIENT) {
-            OnLButtonDblClk();
-        }
-        return true;
-    }
+    case QEvent::MouseButtonDblClick:
+        return chrome_.TakeMouseEvent(static_cast<QMouseEvent*>(e)) || QDialog::event(e);
     case QEvent::ContextMenu: {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         if (titleBar.isVisible() && titleBar.geometry().contains(menu->pos())) {
@@ -674,22 +509,6 @@ bool CVindrelDlg::event(QEvent* e)
     default:
         return QDialog::event(e);
     }
-}
-
-bool CVindrelDlg::OnOwnSurface(const QPoint& pos) const
-{
-    // The window's background, and the controls that only show something (pictures, texts, the
-    // meter, the video) let the pointer through to the window; buttons, lists, sliders, the
-    // combo box and the map view keep it to themselves.
-    const QWidget* child = childAt(pos);
-    if (!child) {
-        return true;
-    }
-    // The window mpv draws the movie into is part of the video.
-    if (videoView && videoView->isAncestorOf(child)) {
-        return true;
-    }
-    return qobject_cast<const QLabel*>(child) != nullptr || child == &speedMeter;
 }
 
 bool CVindrelDlg::eventFilter(QObject* watched, QEvent* e)
@@ -742,55 +561,21 @@ void CVindrelDlg::OnCommand(int id)
 
 void CVindrelDlg::OnOK() { done(IDOK); }
 
+void CVindrelDlg::OnClose()
+{
+    // The view deletes its movie wrapper; the engine is then left.
+    controlsById_.erase(kVideoViewId);
+    videoView.reset();
+    EngineLeaveMovies();
+    OnOK();
+}
+
 void CVindrelDlg::OnCancel() { done(IDCANCEL); }
 
 // ---- Playback and list messages --------------------------------------------------------------
 
-std::intptr_t CVindrelDlg::OnProgressPressed(std::uintptr_t, std::intptr_t)
+void CVindrelDlg::ListChanged()
 {
-    playback_.SeekToSlider();
-    return 1;
-}
-
-std::intptr_t CVindrelDlg::OnVolumePressed(std::uintptr_t, std::intptr_t)
-{
-    playback_.SetVolume(volumeSlider.position());
-    return 1;
-}
-
-std::intptr_t CVindrelDlg::OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam)
-{
-    if (wParam == static_cast<std::uintptr_t>(kVolumeSliderId)) {
-        playback_.SetVolume(static_cast<int>(lParam));
-    }
-    return 1;
-}
-
-std::intptr_t CVindrelDlg::OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
-{
-    playback_.OnMapDocumentComplete();
-    return 1;
-}
-
-void CVindrelDlg::OnFolder()
-{
-    playback_.List().OnFolderCommand();
-    if (tripView) {
-        tripView->ListChanged();
-    }
-}
-
-void CVindrelDlg::OnDropFiles(const QStringList& paths)
-{
-    playback_.List().OnDropFiles(paths);
-    if (tripView) {
-        tripView->ListChanged();
-    }
-}
-
-void CVindrelDlg::OnDelete()
-{
-    playback_.List().DeleteClicked();
     if (tripView) {
         tripView->ListChanged();
     }

@@ -6,9 +6,7 @@
 //
 // The dialog routes: its message handlers forward the playback's messages to the playback
 // controller (which owns the playback state and the recording list) and do the window's own work.
-//   VindrelDlg.cpp          construction, binding, initialisation, the message map and commands
-//   VindrelDlgLayout.cpp    placing the controls on a size change, colours, painting, system menu
-//   WindowChrome.cpp        moving, resizing, minimise, maximise/restore, full screen, close
+// The window chrome (CWindowChrome) places the controls and moves and sizes the window.
 
 #include "controls/BitmapSlider.h"
 #include "controls/ColorListCtrl.h"
@@ -25,17 +23,17 @@
 #include "ui/Layout.h"
 #include "ui/DialogServices.h"
 #include "ui/PlaybackController.h"
+#include "ui/Statics.h"
+#include "ui/WindowChrome.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QIcon>
 #include <QLabel>
-#include <QPointer>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -79,9 +77,8 @@ public:
     void OnOK();
     void OnCancel();
 
-    // ---- Layout and painting (VindrelDlgLayout.cpp) ------------------------------------------
-    /// Places the controls for the client size; type is not looked at.
-    void OnSize(int type, int cx, int cy);
+    // ---- Layout, painting and the system menu (VindrelDlgLayout.cpp) -------------------------
+    void OnSize(int type, int cx, int cy) { chrome_.OnSize(type, cx, cy); }
     /// The smallest size the window can be given: 1160 x 678.
     QSize OnGetMinMaxInfo() const;
     /// Text and background colours of a control (0 for the dialog itself): the readouts white,
@@ -100,20 +97,15 @@ public:
     void ShowSystemMenu(const QPoint& globalPos);
     QMenu* systemMenu() const { return systemMenu_; }
 
-    // ---- Window chrome (WindowChrome.cpp) ----------------------------------------------------
-    /// The hit test for a point of the screen; also takes the hover frames off the buttons.
-    int OnNcHitTest(const QPoint& globalPos);
-    /// A left press on the window's own surface: resizing from an edge, moving from the background.
-    void OnNcLButtonDown(int hitCode, const QPoint& globalPos);
-    /// A double click that reached the client area: enters or leaves full screen.
-    void OnLButtonDblClk();
-    void OnMinimize();
-    /// Maximises, or restores when maximised.
-    void OnMaximize();
+    // ---- Window chrome: forwarded to the chrome ---------------------------------------------
+    int OnNcHitTest(const QPoint& globalPos) { return chrome_.OnNcHitTest(globalPos); }
+    void OnNcLButtonDown(int hitCode, const QPoint& globalPos) { chrome_.OnNcLButtonDown(hitCode, globalPos); }
+    void OnLButtonDblClk() { chrome_.OnLButtonDblClk(); }
+    void OnMinimize() { showMinimized(); }
+    void OnMaximize() { chrome_.OnMaximize(); }
     /// The close button: deletes the video view, ends the engine's use, ends with IDOK.
     void OnClose();
-    /// The screen the window is on (the whole screen, panels included).
-    QRect ScreenRect() const;
+    QRect ScreenRect() const { return chrome_.ScreenRect(); }
 
     // ---- Playback and the list: forwarded to the playback controller -----------------------
     void PeriodicUpdate() { playback_.PeriodicUpdate(); }
@@ -121,21 +113,23 @@ public:
     void Pause() { playback_.Pause(); }
     void StopPlayback() { playback_.StopPlayback(); }
     /// WM_PROGRESS_PRESSED: seek to the progress slider's position.
-    std::intptr_t OnProgressPressed(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnProgressPressed(std::uintptr_t, std::intptr_t) { playback_.SeekToSlider(); return 1; }
     /// WM_VOLUME_PRESSED: volume from the volume slider's position.
-    std::intptr_t OnVolumePressed(std::uintptr_t, std::intptr_t);
-    /// WM_SLIDER_TRACK: volume while the volume slider is dragged (wParam 1042).
+    std::intptr_t OnVolumePressed(std::uintptr_t, std::intptr_t) { playback_.SetVolume(volumeSlider.position()); return 1; }
+    /// WM_SLIDER_TRACK: volume while the volume slider is dragged (wParam 1042, lParam its position).
     std::intptr_t OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam);
     /// WM_MAP_DOCUMENT_COMPLETE: a page finished loading.
-    std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t);
-    void OnFolder();
-    void OnDropFiles(const QStringList& paths);
+    std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t) { playback_.OnMapDocumentComplete(); return 1; }
+    /// WM_MAP_CLICKED: a click on the route or the trip line.
+    std::intptr_t OnMapClicked(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnFolder() { playback_.List().OnFolderCommand(); ListChanged(); }
+    void OnDropFiles(const QStringList& paths) { playback_.List().OnDropFiles(paths); ListChanged(); }
     /// NM_CLICK and NM_DBLCLK of a list: row is the row within that list, -1 outside the rows.
     void OnListClick(ListSide side, int row) { playback_.List().OnListClick(side, row); }
     void OnListDoubleClick(ListSide side, int row) { playback_.List().OnListDoubleClick(side, row); }
     void OnPrev() { playback_.List().PlayPrevious(); }
     void OnNext() { playback_.List().PlayNext(); }
-    void OnDelete();
+    void OnDelete() { playback_.List().DeleteClicked(); ListChanged(); }
     void OnPrevPage() { playback_.List().PageBack(); }
     void OnNextPage() { playback_.List().PageForward(); }
     void OnScreenshot();
@@ -162,23 +156,23 @@ public:
     // recording list own is shown here read-only. -----------------------------------------------
     QIcon appIcon;                  ///< icon 128: window icon, drawn while minimised
     std::int32_t language = 1;      ///< 0 English, 1 Simplified Chinese, 2 Traditional Chinese
-    QLabel longitudeText;           ///< 1016
-    QLabel latitudeText;            ///< 1017
-    QLabel coordCaption;            ///< 1019
-    QLabel titleBar;                ///< 1020
-    QLabel fileNameText;            ///< 1039
-    CMeter speedMeter;              ///< 1018
-    CGoogleMapView mapView;         ///< 1028
-    const QString& currentPageUrl;
-    const std::vector<GpsSample>& gpsTrack;
-    const TextTrackData& textTrackData;
-    const bool& networkOk;
-    const bool& mapLoadOk;
-    const bool& recordingLoaded;
-    const bool& advancing;
-    const bool& stopped;
-    const int& clickedIndex;
-    const int& clickedRow;
+    QLabel longitudeText{QStringLiteral("000.000000"), this};           ///< 1016
+    QLabel latitudeText{QStringLiteral("000.000000"), this};            ///< 1017
+    QLabel coordCaption{QStringLiteral("longitudeLatitude"), this};            ///< 1019
+    QLabel titleBar{QStringLiteral("Vindrel V1.0"), this};                ///< 1020
+    QLabel fileNameText{QStringLiteral("Curr File"), this};            ///< 1039
+    CMeter speedMeter{this};              ///< 1018
+    CGoogleMapView mapView{this};         ///< 1028
+    const QString& currentPageUrl = playback_.State().currentPageUrl;
+    const std::vector<GpsSample>& gpsTrack = playback_.State().gpsTrack;
+    const TextTrackData& textTrackData = playback_.State().textTrackData;
+    const bool& networkOk = playback_.State().networkOk;
+    const bool& mapLoadOk = playback_.State().mapLoadOk;
+    const bool& recordingLoaded = playback_.State().recordingLoaded;
+    const bool& advancing = playback_.State().advancing;
+    const bool& stopped = playback_.State().stopped;
+    const int& clickedIndex = playback_.List().clickedIndex();
+    const int& clickedRow = playback_.List().clickedRow();
     bool fullScreen = false;
     bool maximized = false;
     bool layoutSuspended = false;
@@ -191,75 +185,53 @@ public:
     std::int32_t lastClientWidth = 0;
     std::int32_t lastClientHeight = 0;
     std::unique_ptr<CVideoView> videoView;  ///< 1011
-    const std::int32_t& nextSecond;
-    CBitmapSlider progressSlider;   ///< 1041
-    CBitmapSlider volumeSlider;     ///< 1042
-    QLabel timeText;                ///< 1021
-    QLabel volumeIcon;              ///< 1033
-    CMyButton openButton;           ///< 1000
-    CMyButton playButton;           ///< 1001
-    CMyButton pauseButton;          ///< 1002
-    CMyButton stopButton;           ///< 1003
-    CMyButton rewindButton;         ///< 1004
-    CMyButton fastForwardButton;    ///< 1005
-    CMyButton prevButton;           ///< 1023
-    CMyButton nextButton;           ///< 1022
-    CMyButton folderButton;         ///< 1007
-    CMyButton screenshotButton;     ///< 1013
-    CMyButton prevPageButton;       ///< 1010
-    CMyButton nextPageButton;       ///< 1012
-    CMyButton deleteButton;         ///< 1015
-    CMyButton minimizeButton;       ///< 1044
-    CMyButton maximizeButton;       ///< 1043
-    CMyButton closeButton;          ///< 1032
-    CColorListCtrl leftList;        ///< 1034
-    CColorListCtrl rightList;       ///< 1035
-    const std::vector<RecordingEntry>& recordings;
-    const int& currentRecording;
-    const int& pageIndex;
-    const int& highlightIndex;
-    CGSensor gSensorGraph;          ///< 1038
-    CMyButton gSensorPlusButton;    ///< 1037
-    CMyButton gSensorMinusButton;   ///< 1036
-    QComboBox unitCombo;            ///< 1048
+    const std::int32_t& nextSecond = playback_.State().nextSecond;
+    CBitmapSlider progressSlider{this};   ///< 1041
+    CBitmapSlider volumeSlider{this};     ///< 1042
+    QLabel timeText{QStringLiteral("00:00:00/00:00:00"), this};                ///< 1021
+    QLabel volumeIcon{this};              ///< 1033
+    CMyButton openButton{this};           ///< 1000
+    CMyButton playButton{this};           ///< 1001
+    CMyButton pauseButton{this};          ///< 1002
+    CMyButton stopButton{this};           ///< 1003
+    CMyButton rewindButton{this};         ///< 1004
+    CMyButton fastForwardButton{this};    ///< 1005
+    CMyButton prevButton{this};           ///< 1023
+    CMyButton nextButton{this};           ///< 1022
+    CMyButton folderButton{this};         ///< 1007
+    CMyButton screenshotButton{this};     ///< 1013
+    CMyButton prevPageButton{this};       ///< 1010
+    CMyButton nextPageButton{this};       ///< 1012
+    CMyButton deleteButton{this};         ///< 1015
+    CMyButton minimizeButton{this};       ///< 1044
+    CMyButton maximizeButton{this};       ///< 1043
+    CMyButton closeButton{this};          ///< 1032
+    CColorListCtrl leftList{this};        ///< 1034
+    CColorListCtrl rightList{this};       ///< 1035
+    const std::vector<RecordingEntry>& recordings = playback_.List().recordings();
+    const int& currentRecording = playback_.List().currentRecording();
+    const int& pageIndex = playback_.List().pageIndex();
+    const int& highlightIndex = playback_.List().highlightIndex();
+    CGSensor gSensorGraph{this};          ///< 1038
+    CMyButton gSensorPlusButton{this};    ///< 1037
+    CMyButton gSensorMinusButton{this};   ///< 1036
+    QComboBox unitCombo{this};            ///< 1048
 
     /// The map-load watchdog and the notice of a recording that cannot be played (the playback
     /// controller's).
-    QTimer& mapLoadTimer;
-    const bool& pageLoaded;
-    const QLabel& unplayableNotice;
+    QTimer& mapLoadTimer = playback_.MapLoadTimer();
+    const bool& pageLoaded = playback_.State().pageLoaded;
+    const QLabel& unplayableNotice = playback_.Notice();
     /// Trips and events of the list (made by the initialisation; last, so it goes first).
     std::unique_ptr<CTripView> tripView;
 
 private:
-    /// Where a move puts the video view, and what it does to a movie that is open.
-    enum class VideoMove {
-        HaltMovePlay,  ///< halt, move, new movie box, play (layout, restore, full screen)
-        BoxThenMove,   ///< new movie box, then move; playback goes on as it was (maximise)
-    };
-    /// Moves the video view to rect and gives it its movie box, or the stop picture.
-    void PlaceVideoView(const LayoutRect& rect, VideoMove how);
-    /// Moves the controls of a computed layout; with heightOnly the title strip and the caption
-    /// buttons stay where they are.
-    void MoveControls(const ControlLayout& layout, bool heightOnly);
-    /// Column widths of both lists, columns 0 to columnCount - 1.
-    void SetColumnWidths(int width, int columnCount);
-    /// Bitmap 140 at width x 45 on the title strip.
-    void LoadTitlePicture(int width);
-    void SetMaximizeButtonPictures(bool restoreSign);
-    /// Leaves or enters full screen.
-    void EnterFullScreen();
-    void LeaveFullScreen();
-    /// Moves the window; sets layoutSuspended only when the size changes, since an unchanged size
-    /// brings no size change to clear it again.
-    void MoveWindowSuspended(const QRect& rect);
-    WinRect WindowRect() const;
-    /// True when the pointer at pos (dialog coordinates) is over the window's own surface or a
-    /// control that lets the pointer through to it.
-    bool OnOwnSurface(const QPoint& pos) const;
-    /// A move or resize the window does by itself where the window system offers none.
-    void DragTo(const QPoint& globalPos);
-    void EndDrag();
+    friend class CWindowChrome;  // places the controls and keeps the window state
+    using Handler = std::intptr_t (CVindrelDlg::*)(std::uintptr_t, std::intptr_t);
+    /// Answers a window message with handler's result (1 without a handler); always taken.
+    bool Answer(QEvent* e, Handler handler);
+    /// The list was rebuilt or shortened: the trips are read afresh.
+    void ListChanged();
     void ApplyControlColours();
     void BuildSystemMenu();
 
@@ -275,24 +247,5 @@ private:
     /// has to ask a list that may be going away.
     QWidget* leftViewport_ = nullptr;
     QWidget* rightViewport_ = nullptr;
-    /// The transport button that was visible on entering full screen; on leaving, both are
-    /// shown and this one lies on top.
-    int transportOnTop_ = kPlayButtonId;
-
-    // A move or resize in progress without the window system's help.
-    struct Drag {
-        bool active = false;
-        unsigned edges = 0;       // 0: moving
-        QPoint pressGlobal;
-        QRect startGeometry;
-    } drag_;
+    CWindowChrome chrome_{*this};
 };
-
-/// Shows picture `number` scaled to width x height, centred, on a static control; a picture
-/// that cannot be loaded leaves the control without one.
-void ShowPicture(QLabel& label, int number, int width, int height);
-
-/// The fonts of the readouts (10 points, 13 pixels) and of the time and file name (9 points,
-/// 12 pixels), made once for the process.
-const QFont& ReadoutFont();
-const QFont& TimeFont();

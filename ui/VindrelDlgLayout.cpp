@@ -1,14 +1,11 @@
-// Placing the controls for a client size, the colours of texts and background, painting, and
-// the system menu.
+// The colours of texts and background, painting, and the system menu.
 
 #include "ui/VindrelDlg.h"
 
 #include "app/AboutDlg.h"
-#include "playback/QuickTime.h"
 #include "ui/ControlIds.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QMenu>
 #include <QPainter>
 #include <QShortcut>
@@ -26,109 +23,6 @@ const char* const kAboutMenuText = "关于 Vindrel(&A)...";
 constexpr int kIconSize = 32;
 
 }  // namespace
-
-// ---- Size changes ---------------------------------------------------------------------------
-
-void CVindrelDlg::OnSize(int /*type*/, int cx, int cy)
-{
-    SizeChange change;
-    change.layoutSuspended = layoutSuspended;
-    change.titleBarExists = controlsBound_;
-    change.fullScreen = fullScreen;
-    change.lastWidth = lastClientWidth;
-    change.lastHeight = lastClientHeight;
-    change.width = cx;
-    change.height = cy;
-    const SizeDecision decision = DecideOnSize(change);
-
-    if (decision.scope != LayoutScope::Nothing) {
-        const ControlLayout layout = ComputeLayout(cx, cy);
-        const bool heightOnly = decision.scope == LayoutScope::HeightDependent;
-        if (decision.premoveCaptionButtons) {
-            for (const ControlPlace& place : CaptionButtonPremoves()) {
-                if (QWidget* w = ControlById(place.id)) {
-                    w->setGeometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
-                }
-            }
-        }
-        MoveControls(layout, heightOnly);
-        videoRect = layout.videoRect;
-        PlaceVideoView(layout.videoView, VideoMove::HaltMovePlay);
-        if (!heightOnly) {
-            SetColumnWidths(layout.columnWidth, kListColumnCount);
-            LoadTitlePicture(layout.titlePictureWidth);
-        }
-    }
-    if (decision.storeSize) {
-        lastClientWidth = cx;
-        lastClientHeight = cy;
-    }
-    layoutSuspended = false;
-    update();  // the paint handler
-}
-
-void CVindrelDlg::MoveControls(const ControlLayout& layout, bool heightOnly)
-{
-    for (const ControlPlace& place : layout.controls) {
-        if (heightOnly && DependsOnWidthOnly(place.id)) {
-            continue;
-        }
-        QWidget* w = ControlById(place.id);
-        if (!w) {
-            continue;
-        }
-        int height = place.rect.height;
-        if (place.id == kUnitComboId) {
-            // The combo box's place is given with its list dropped down; closed it is one line.
-            height = std::min(height, unitCombo.sizeHint().height());
-        }
-        w->setGeometry(place.rect.x, place.rect.y, place.rect.width, height);
-        if (place.id == kProgressSliderId) {
-            progressSlider.SetChannelBitmaps(place.rect.width, kBmpProgressChannel, kBmpProgressActiveChannel);
-        }
-    }
-}
-
-void CVindrelDlg::PlaceVideoView(const LayoutRect& rect, VideoMove how)
-{
-    playback_.Notice().setGeometry(rect.x, rect.y, rect.width, rect.height);
-    if (!videoView) {
-        return;
-    }
-    const Movie movie = videoView->movieWrapper ? videoView->movieWrapper->movie : nullptr;
-    EngineRect box;
-    box.top = 0;
-    box.left = 0;
-    box.bottom = Reduce16(rect.height);
-    box.right = Reduce16(rect.width);
-    if (!movie) {
-        videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
-        videoView->ShowStopPicture(rect.width, rect.height);
-        return;
-    }
-    if (how == VideoMove::HaltMovePlay) {
-        // A paused movie plays on after the move.
-        EngineHaltMovie(movie);
-        videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
-        EngineSetMovieBox(movie, box);
-        EnginePlayMovie(movie);
-    } else {
-        EngineSetMovieBox(movie, box);
-        videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
-    }
-}
-
-void CVindrelDlg::SetColumnWidths(int width, int columnCount)
-{
-    for (CColorListCtrl* list : {&leftList, &rightList}) {
-        // A column the list does not have is left alone, as the list control does.
-        for (int column = 0; column < columnCount && column < list->QTreeWidget::columnCount(); ++column) {
-            list->setColumnWidth(column, width);
-        }
-    }
-}
-
-void CVindrelDlg::LoadTitlePicture(int width) { ShowPicture(titleBar, kBmpTitleBar, width, kTitleHeight); }
 
 QSize CVindrelDlg::OnGetMinMaxInfo() const { return QSize(kMinTrackWidth, kMinTrackHeight); }
 

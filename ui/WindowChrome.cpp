@@ -1,13 +1,16 @@
-// The frameless window's own chrome: the hit test with the hover reset of the buttons, moving
-// and resizing through the window system, minimise, maximise and restore by the window's own
-// tables, full screen on a double click, and close.
+// The frameless window's own chrome and the placing of its controls: the layout on a size change,
+// the hit test with the hover reset of the buttons, moving and resizing through the window system,
+// maximise and restore by the window's own tables, and full screen on a double click. It works on
+// the main dialog's controls and window state, which the dialog owns.
 
-#include "ui/VindrelDlg.h"
+#include "ui/WindowChrome.h"
 
 #include "playback/Engine.h"
-#include "ui/ChromeLayout.h"
+#include "playback/QuickTime.h"
 #include "ui/ControlIds.h"
+#include "ui/VindrelDlg.h"
 
+#include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -21,33 +24,201 @@ QRect ToQRect(const WinRect& r) { return QRect(r.left, r.top, r.Width(), r.Heigh
 
 }  // namespace
 
-WinRect CVindrelDlg::WindowRect() const { return ToWinRect(geometry()); }
+CWindowChrome::CWindowChrome(CVindrelDlg& dialog) : d_(dialog), transportOnTop_(kPlayButtonId) {}
 
-QRect CVindrelDlg::ScreenRect() const
+// ---- Size changes ---------------------------------------------------------------------------
+
+void CWindowChrome::OnSize(int /*type*/, int cx, int cy)
 {
-    const QScreen* where = screen();
+    SizeChange change;
+    change.layoutSuspended = d_.layoutSuspended;
+    change.titleBarExists = d_.controlsBound_;
+    change.fullScreen = d_.fullScreen;
+    change.lastWidth = d_.lastClientWidth;
+    change.lastHeight = d_.lastClientHeight;
+    change.width = cx;
+    change.height = cy;
+    const SizeDecision decision = DecideOnSize(change);
+
+    if (decision.scope != LayoutScope::Nothing) {
+        const ControlLayout layout = ComputeLayout(cx, cy);
+        const bool heightOnly = decision.scope == LayoutScope::HeightDependent;
+        if (decision.premoveCaptionButtons) {
+            for (const ControlPlace& place : CaptionButtonPremoves()) {
+                if (QWidget* w = d_.ControlById(place.id)) {
+                    w->setGeometry(place.rect.x, place.rect.y, place.rect.width, place.rect.height);
+                }
+            }
+        }
+        MoveControls(layout, heightOnly);
+        d_.videoRect = layout.videoRect;
+        PlaceVideoView(layout.videoView, VideoMove::HaltMovePlay);
+        if (!heightOnly) {
+            SetColumnWidths(layout.columnWidth, kListColumnCount);
+            LoadTitlePicture(layout.titlePictureWidth);
+        }
+    }
+    if (decision.storeSize) {
+        d_.lastClientWidth = cx;
+        d_.lastClientHeight = cy;
+    }
+    d_.layoutSuspended = false;
+    d_.update();  // the paint handler
+}
+
+void CWindowChrome::MoveControls(const ControlLayout& layout, bool heightOnly)
+{
+    for (const ControlPlace& place : layout.controls) {
+        if (heightOnly && DependsOnWidthOnly(place.id)) {
+            continue;
+        }
+        QWidget* w = d_.ControlById(place.id);
+        if (!w) {
+            continue;
+        }
+        int height = place.rect.height;
+        if (place.id == kUnitComboId) {
+            // The combo box's place is given with its list dropped down; closed it is one line.
+            height = std::min(height, d_.unitCombo.sizeHint().height());
+        }
+        w->setGeometry(place.rect.x, place.rect.y, place.rect.width, height);
+        if (place.id == kProgressSliderId) {
+            d_.progressSlider.SetChannelBitmaps(place.rect.width, kBmpProgressChannel, kBmpProgressActiveChannel);
+        }
+    }
+}
+
+void CWindowChrome::PlaceVideoView(const LayoutRect& rect, VideoMove how)
+{
+    d_.playback_.Notice().setGeometry(rect.x, rect.y, rect.width, rect.height);
+    if (!d_.videoView) {
+        return;
+    }
+    const Movie movie = d_.videoView->movieWrapper ? d_.videoView->movieWrapper->movie : nullptr;
+    EngineRect box;
+    box.top = 0;
+    box.left = 0;
+    box.bottom = Reduce16(rect.height);
+    box.right = Reduce16(rect.width);
+    if (!movie) {
+        d_.videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
+        d_.videoView->ShowStopPicture(rect.width, rect.height);
+        return;
+    }
+    if (how == VideoMove::HaltMovePlay) {
+        // A paused movie plays on after the move.
+        EngineHaltMovie(movie);
+        d_.videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
+        EngineSetMovieBox(movie, box);
+        EnginePlayMovie(movie);
+    } else {
+        EngineSetMovieBox(movie, box);
+        d_.videoView->setGeometry(rect.x, rect.y, rect.width, rect.height);
+    }
+}
+
+void CWindowChrome::SetColumnWidths(int width, int columnCount)
+{
+    for (CColorListCtrl* list : {&d_.leftList, &d_.rightList}) {
+        // A column the list does not have is left alone, as the list control does.
+        for (int column = 0; column < columnCount && column < list->QTreeWidget::columnCount(); ++column) {
+            list->setColumnWidth(column, width);
+        }
+    }
+}
+
+void CWindowChrome::LoadTitlePicture(int width) { ShowPicture(d_.titleBar, kBmpTitleBar, width, kTitleHeight); }
+WinRect CWindowChrome::WindowRect() const { return ToWinRect(d_.geometry()); }
+
+QRect CWindowChrome::ScreenRect() const
+{
+    const QScreen* where = d_.screen();
     return where ? where->geometry() : QRect(0, 0, kDialogWidth, kDialogHeight);
 }
 
 // ---- Hit test, moving and resizing ----------------------------------------------------------
 
-int CVindrelDlg::OnNcHitTest(const QPoint& globalPos)
+bool CWindowChrome::TakeMouseEvent(QMouseEvent* mouse)
+{
+    const QPoint global = mouse->globalPosition().toPoint();
+    const bool own = OnOwnSurface(mouse->position().toPoint());
+    const bool left = mouse->button() == Qt::LeftButton;
+    switch (mouse->type()) {
+    case QEvent::MouseMove:
+        if (drag_.active) {
+            DragTo(global);
+            return true;
+        }
+        if (own) {  // otherwise a control's own move, passed on by it
+            switch (CursorForHit(OnNcHitTest(global))) {
+            case ChromeCursor::SizeHorizontal: d_.setCursor(Qt::SizeHorCursor); break;
+            case ChromeCursor::SizeVertical: d_.setCursor(Qt::SizeVerCursor); break;
+            case ChromeCursor::SizeNwSe: d_.setCursor(Qt::SizeFDiagCursor); break;
+            case ChromeCursor::SizeNeSw: d_.setCursor(Qt::SizeBDiagCursor); break;
+            case ChromeCursor::Arrow: d_.setCursor(Qt::ArrowCursor); break;
+            }
+        }
+        return false;
+    case QEvent::MouseButtonPress:
+        if (left && own) {
+            const int hit = OnNcHitTest(global);
+            if (hit != HTCLIENT) {
+                OnNcLButtonDown(hit, global);
+            }
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (drag_.active && left) {
+            drag_ = Drag{};
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonDblClick:
+        // Only a double click in the client area counts: on the video, or anywhere on the
+        // window's own surface while it is maximised or in full screen.
+        if (left && own && OnNcHitTest(global) == HTCLIENT) {
+            OnLButtonDblClk();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CWindowChrome::OnOwnSurface(const QPoint& pos) const
+{
+    // The window's background, and the controls that only show something (pictures, texts, the
+    // meter, the video) let the pointer through to the window; buttons, lists, sliders, the
+    // combo box and the map view keep it to themselves.
+    const QWidget* child = d_.childAt(pos);
+    if (!child) {
+        return true;
+    }
+    // The window mpv draws the movie into is part of the video.
+    if (d_.videoView && d_.videoView->isAncestorOf(child)) {
+        return true;
+    }
+    return qobject_cast<const QLabel*>(child) != nullptr || child == &d_.speedMeter;
+}
+
+int CWindowChrome::OnNcHitTest(const QPoint& globalPos)
 {
     // The pointer is over the window's own surface: no button is hovered any more.
-    for (CMyButton* button : buttons_) {
+    for (CMyButton* button : d_.buttons_) {
         if (button && button->hovered()) {
             button->ResetHover();
         }
     }
     HitTestInput in;
-    in.maximized = maximized;
-    in.fullScreen = fullScreen;
+    in.maximized = d_.maximized;
+    in.fullScreen = d_.fullScreen;
     in.window = WindowRect();
     in.x = globalPos.x();
     in.y = globalPos.y();
-    if (videoView) {
+    if (d_.videoView) {
         in.hasVideoView = true;
-        in.videoView = ToWinRect(QRect(videoView->mapToGlobal(QPoint(0, 0)), videoView->size()));
+        in.videoView = ToWinRect(QRect(d_.videoView->mapToGlobal(QPoint(0, 0)), d_.videoView->size()));
     }
     // The pointer's position when the event was made: events reach the window in order, so this
     // is where the pointer was for this press or move.
@@ -57,7 +228,7 @@ int CVindrelDlg::OnNcHitTest(const QPoint& globalPos)
     return ChromeHitTest(in);
 }
 
-void CVindrelDlg::OnNcLButtonDown(int hitCode, const QPoint& globalPos)
+void CWindowChrome::OnNcLButtonDown(int hitCode, const QPoint& globalPos)
 {
     const unsigned edges = ResizeEdgesForHit(hitCode);
     if (edges == 0 && hitCode != HTCAPTION) {
@@ -65,26 +236,26 @@ void CVindrelDlg::OnNcLButtonDown(int hitCode, const QPoint& globalPos)
     }
     // The window system's own move or resize (it keeps the smallest size the window has set);
     // where it offers none, the window follows the pointer itself.
-    QWindow* window = windowHandle();
+    QWindow* window = d_.windowHandle();
     const bool bySystem = window && (edges != 0 ? window->startSystemResize(Qt::Edges(static_cast<int>(edges)))
                                                 : window->startSystemMove());
     if (!bySystem) {
         drag_.active = true;
         drag_.edges = edges;
         drag_.pressGlobal = globalPos;
-        drag_.startGeometry = geometry();
+        drag_.startGeometry = d_.geometry();
     }
 }
 
-void CVindrelDlg::DragTo(const QPoint& globalPos)
+void CWindowChrome::DragTo(const QPoint& globalPos)
 {
     const QPoint delta = globalPos - drag_.pressGlobal;
     const QRect start = drag_.startGeometry;
     if (drag_.edges == 0) {
-        move(start.topLeft() + delta);
+        d_.move(start.topLeft() + delta);
         return;
     }
-    const QSize smallest = OnGetMinMaxInfo();
+    const QSize smallest = d_.OnGetMinMaxInfo();
     int left = start.left();
     int top = start.top();
     int right = start.left() + start.width();
@@ -101,56 +272,52 @@ void CVindrelDlg::DragTo(const QPoint& globalPos)
     if (drag_.edges & kEdgeBottom) {
         bottom = std::max(bottom + delta.y(), top + smallest.height());
     }
-    setGeometry(left, top, right - left, bottom - top);
+    d_.setGeometry(left, top, right - left, bottom - top);
 }
 
-void CVindrelDlg::EndDrag() { drag_ = Drag{}; }
-
-void CVindrelDlg::MoveWindowSuspended(const QRect& rect)
+void CWindowChrome::MoveWindowSuspended(const QRect& rect)
 {
     // The next size change only clears the flag. When the size stays the same there is no size
     // change, and a flag left set would swallow the next real one.
-    if (rect.size() != size()) {
-        layoutSuspended = true;
+    if (rect.size() != d_.size()) {
+        d_.layoutSuspended = true;
     }
-    setGeometry(rect);
-    update();
+    d_.setGeometry(rect);
+    d_.update();
 }
 
 // ---- Caption buttons ------------------------------------------------------------------------
 
-void CVindrelDlg::OnMinimize() { showMinimized(); }
-
-void CVindrelDlg::SetMaximizeButtonPictures(bool restoreSign)
+void CWindowChrome::SetMaximizeButtonPictures(bool restoreSign)
 {
     const ButtonPictures pictures = MaximizeButtonPictures(restoreSign);
-    maximizeButton.LoadBitmaps(pictures.normal, pictures.selected);
+    d_.maximizeButton.LoadBitmaps(pictures.normal, pictures.selected);
 }
 
-void CVindrelDlg::OnMaximize()
+void CWindowChrome::OnMaximize()
 {
-    if (!maximized) {
+    if (!d_.maximized) {
         // Over the whole screen, laid out by the maximised table.
-        maximized = true;
-        restoreRect = WindowRect();
+        d_.maximized = true;
+        d_.restoreRect = WindowRect();
         const QRect screenRect = ScreenRect();
-        setMinimumSize(0, 0);  // a screen smaller than the smallest window size still fits
+        d_.setMinimumSize(0, 0);  // a screen smaller than the smallest window size still fits
         MoveWindowSuspended(screenRect);
         const ControlLayout layout = ComputeMaximizedLayout(screenRect.width(), screenRect.height());
         MoveControls(layout, false);
         SetMaximizeButtonPictures(true);
-        videoRect = layout.videoRect;
+        d_.videoRect = layout.videoRect;
         PlaceVideoView(layout.videoView, VideoMove::BoxThenMove);
         SetColumnWidths(layout.columnWidth, kListColumnCount + 1);
         LoadTitlePicture(layout.titlePictureWidth);
         return;
     }
     // Back to the saved place, laid out by the normal table.
-    maximized = false;
-    MoveWindowSuspended(ToQRect(restoreRect));
-    setMinimumSize(OnGetMinMaxInfo());
-    const ControlLayout layout = ComputeLayout(restoreRect.Width(), restoreRect.Height());
-    videoRect = layout.videoRect;
+    d_.maximized = false;
+    MoveWindowSuspended(ToQRect(d_.restoreRect));
+    d_.setMinimumSize(d_.OnGetMinMaxInfo());
+    const ControlLayout layout = ComputeLayout(d_.restoreRect.Width(), d_.restoreRect.Height());
+    d_.videoRect = layout.videoRect;
     PlaceVideoView(layout.videoView, VideoMove::HaltMovePlay);
     MoveControls(layout, false);
     SetMaximizeButtonPictures(false);
@@ -158,76 +325,67 @@ void CVindrelDlg::OnMaximize()
     LoadTitlePicture(layout.titlePictureWidth);
 }
 
-void CVindrelDlg::OnClose()
-{
-    // The view deletes its movie wrapper; the engine is then left.
-    controlsById_.erase(kVideoViewId);
-    videoView.reset();
-    EngineLeaveMovies();
-    OnOK();
-}
-
 // ---- Full screen ----------------------------------------------------------------------------
 
-void CVindrelDlg::OnLButtonDblClk()
+void CWindowChrome::OnLButtonDblClk()
 {
-    if (fullScreen) {
+    if (d_.fullScreen) {
         LeaveFullScreen();
     } else {
         EnterFullScreen();
     }
 }
 
-void CVindrelDlg::EnterFullScreen()
+void CWindowChrome::EnterFullScreen()
 {
-    fullScreen = true;
-    fullScreenRestoreRect = WindowRect();
+    d_.fullScreen = true;
+    d_.fullScreenRestoreRect = WindowRect();
     const QRect screenRect = ScreenRect();
-    setMinimumSize(0, 0);
+    d_.setMinimumSize(0, 0);
     MoveWindowSuspended(screenRect);
 
     const FullScreenLayout layout = ComputeFullScreenLayout(screenRect.width(), screenRect.height());
-    videoRect = layout.videoRect;
+    d_.videoRect = layout.videoRect;
     PlaceVideoView(layout.videoView, VideoMove::HaltMovePlay);
 
-    transportOnTop_ = pauseButton.isVisible() && !playButton.isVisible() ? kPauseButtonId : kPlayButtonId;
+    transportOnTop_ = d_.pauseButton.isVisible() && !d_.playButton.isVisible() ? kPauseButtonId : kPlayButtonId;
     for (int id : kFullScreenHiddenControls) {
-        if (QWidget* w = ControlById(id)) {
+        if (QWidget* w = d_.ControlById(id)) {
             w->hide();
         }
     }
     // The map view is shrunk to nothing, not hidden.
-    mapRestoreRect = ToWinRect(mapView.geometry());
-    mapView.setGeometry(layout.mapView.x, layout.mapView.y, layout.mapView.width, layout.mapView.height);
+    d_.mapRestoreRect = ToWinRect(d_.mapView.geometry());
+    d_.mapView.setGeometry(layout.mapView.x, layout.mapView.y, layout.mapView.width, layout.mapView.height);
     for (int id : kFullScreenHiddenReadouts) {
-        if (QWidget* w = ControlById(id)) {
+        if (QWidget* w = d_.ControlById(id)) {
             w->hide();
         }
     }
 }
 
-void CVindrelDlg::LeaveFullScreen()
+void CWindowChrome::LeaveFullScreen()
 {
-    fullScreen = false;
-    MoveWindowSuspended(ToQRect(fullScreenRestoreRect));
-    if (!maximized) {
-        setMinimumSize(OnGetMinMaxInfo());
+    d_.fullScreen = false;
+    MoveWindowSuspended(ToQRect(d_.fullScreenRestoreRect));
+    if (!d_.maximized) {
+        d_.setMinimumSize(d_.OnGetMinMaxInfo());
     }
-    videoRect = LeaveFullScreenVideoRect(fullScreenRestoreRect, maximized);
-    PlaceVideoView(VideoViewRect(videoRect), VideoMove::HaltMovePlay);
+    d_.videoRect = LeaveFullScreenVideoRect(d_.fullScreenRestoreRect, d_.maximized);
+    PlaceVideoView(VideoViewRect(d_.videoRect), VideoMove::HaltMovePlay);
 
     // Every hidden control comes back where it was, the play and the pause button both.
     for (int id : kFullScreenHiddenControls) {
-        if (QWidget* w = ControlById(id)) {
+        if (QWidget* w = d_.ControlById(id)) {
             w->show();
         }
     }
-    if (QWidget* onTop = ControlById(transportOnTop_)) {
+    if (QWidget* onTop = d_.ControlById(transportOnTop_)) {
         onTop->raise();
     }
-    mapView.setGeometry(ToQRect(mapRestoreRect));
+    d_.mapView.setGeometry(ToQRect(d_.mapRestoreRect));
     for (int id : kFullScreenHiddenReadouts) {
-        if (QWidget* w = ControlById(id)) {
+        if (QWidget* w = d_.ControlById(id)) {
             w->show();
         }
     }

@@ -11,7 +11,8 @@ add_library(vindrel_dialog STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ListViewAdapter.h ${CMAKE_CURRENT_LIST_DIR}/ListViewAdapter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VindrelDlg.h ${CMAKE_CURRENT_LIST_DIR}/VindrelDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VindrelDlgLayout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WindowChrome.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowChrome.h ${CMAKE_CURRENT_LIST_DIR}/WindowChrome.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Statics.h ${CMAKE_CURRENT_LIST_DIR}/Statics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlaybackController.h ${CMAKE_CURRENT_LIST_DIR}/PlaybackController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogServices.h ${CMAKE_CURRENT_LIST_DIR}/DialogServices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TripView.h ${CMAKE_CURRENT_LIST_DIR}/TripView.cpp
