@@ -1,5 +1,7 @@
 #include "BoxReader.h"
 
+#include "BoxReaderBoxes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,21 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using boxes::BE16;
+using boxes::BE32;
+using boxes::BE64;
+using boxes::Code;
+
 namespace {
-
-constexpr std::uint32_t Code(const char (&c)[5])
-{
-    return (std::uint32_t(std::uint8_t(c[0])) << 24) | (std::uint32_t(std::uint8_t(c[1])) << 16) |
-           (std::uint32_t(std::uint8_t(c[2])) << 8) | std::uint32_t(std::uint8_t(c[3]));
-}
-
-std::uint16_t BE16(const std::uint8_t* p) { return std::uint16_t((p[0] << 8) | p[1]); }
-std::uint32_t BE32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-std::uint64_t BE64(const std::uint8_t* p) { return (std::uint64_t(BE32(p)) << 32) | BE32(p + 4); }
 
 std::string Num(std::uint64_t v) { return std::to_string(v); }
 
@@ -88,16 +81,6 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-// ---- boxes --------------------------------------------------------------------------------------
-
-struct Box {
-    std::uint32_t type = 0;
-    std::uint64_t start = 0;
-    std::uint64_t payload = 0;  // first byte after the header
-    std::uint64_t end = 0;      // one past the last byte
-    std::uint64_t PayloadSize() const { return end - payload; }
-};
-
 bool Printable(std::uint32_t code)
 {
     for (int shift = 24; shift >= 0; shift -= 8) {
@@ -107,6 +90,193 @@ bool Printable(std::uint32_t code)
     }
     return true;
 }
+
+}  // namespace
+
+// ---- box headers --------------------------------------------------------------------------------
+
+namespace boxes {
+
+BoxStatus Header::Status() const
+{
+    return fit == HeaderFit::BelowHeader ? BoxStatus::Malformed : BoxStatus::Truncated;
+}
+
+BoxResult ReadHeader(const ByteSource& source, std::uint64_t pos, std::uint64_t end, Header* header)
+{
+    Header& h = *header;
+    h = Header{};
+    h.room = end - pos;
+    std::uint8_t b[16];
+    if (h.room < 8) {
+        if (h.room == 4) {
+            if (BoxResult r = source.ReadAt(pos, b, 4); !r)
+                return r;
+            if (BE32(b) == 0)
+                h.fit = HeaderFit::ListEnd;
+        }
+        return {};
+    }
+    if (BoxResult r = source.ReadAt(pos, b, 8); !r)
+        return r;
+    h.box.type = BE32(b + 4);
+    h.size = BE32(b);
+    h.headerSize = 8;
+    if (h.size == 1) {
+        if (h.room < 16) {
+            h.fit = HeaderFit::NoLargeSize;
+            return {};
+        }
+        if (BoxResult r = source.ReadAt(pos + 8, b + 8, 8); !r)
+            return r;
+        h.size = BE64(b + 8);
+        h.headerSize = 16;
+    } else if (h.size == 0) {
+        h.size = h.room;
+    }
+    if (h.size < h.headerSize) {
+        h.fit = HeaderFit::BelowHeader;
+    } else if (h.size > h.room) {
+        h.fit = HeaderFit::PastEnd;
+    } else {
+        h.fit = HeaderFit::Fits;
+        h.box.start = pos;
+        h.box.payload = pos + h.headerSize;
+        h.box.end = pos + h.size;
+    }
+    return {};
+}
+
+}  // namespace boxes
+
+// ---- the boxes read, one plain struct a box type ------------------------------------------------
+// `where` ends every message about a box that cannot be read: " (track 3)" in a track, else empty.
+
+namespace {
+
+BoxResult TooShort(const BoxSpan& box, const std::string& where)
+{
+    return Malformed("'" + FourCCText(box.type) + "' is too short (" + Num(box.PayloadSize()) +
+                     " bytes)" + where);
+}
+
+// Reads up to `want` bytes of a small full box's payload into buf, at least `need` of them, and
+// checks the version in its first byte. *got: the bytes read.
+BoxResult ReadSmallBox(const ByteSource& source, const BoxSpan& box, std::uint8_t* buf,
+                       std::size_t want, std::size_t need, unsigned maxVersion,
+                       const std::string& where, std::size_t* got)
+{
+    const std::uint64_t size = box.PayloadSize();
+    if (size < need)
+        return TooShort(box, where);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, want));
+    if (BoxResult r = source.ReadAt(box.payload, buf, n); !r)
+        return r;
+    if (buf[0] > maxVersion)
+        return Malformed("'" + FourCCText(box.type) + "' has unknown version " + Num(buf[0]) + where);
+    *got = n;
+    return {};
+}
+
+// The header boxes 'mvhd', 'mdhd' and 'tkhd' open alike: version and flags, then the creation and
+// modification times, 64-bit in version 1. Reads size0 bytes of the payload (size1 in version 1)
+// into buf; *fields: the first byte after the times.
+BoxResult ReadTimedHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
+                          std::size_t size0, std::size_t size1, std::uint8_t* buf,
+                          const std::uint8_t** fields)
+{
+    std::size_t got = 0;
+    if (BoxResult r = ReadSmallBox(source, box, buf, size1, 4, 1, where, &got); !r)
+        return r;
+    const bool v1 = buf[0] == 1;
+    if (got < (v1 ? size1 : size0))
+        return TooShort(box, where);
+    *fields = buf + (v1 ? 20 : 12);
+    return {};
+}
+
+// The movie header ('mvhd') and the media header ('mdhd'), alike up to the duration.
+struct MediaHeader {
+    std::uint32_t timeScale = 0;  // 1 to 2^31 - 1
+    std::uint64_t duration = 0;   // 64-bit in version 1
+};
+
+BoxResult ReadMediaHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
+                          MediaHeader* header)
+{
+    std::uint8_t b[32];
+    const std::uint8_t* f = nullptr;
+    if (BoxResult r = ReadTimedHeader(source, box, where, 20, 32, b, &f); !r)
+        return r;
+    const std::uint32_t scale = BE32(f);
+    if (scale == 0 || scale > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        return Malformed(std::string(box.type == Code("mvhd") ? "movie" : "media") + " time scale " +
+                         Num(scale) + " is out of range" + where);
+    header->timeScale = scale;
+    header->duration = b[0] == 1 ? BE64(f + 4) : BE32(f + 4);
+    return {};
+}
+
+// The track header ('tkhd').
+struct TrackHeader {
+    std::uint32_t trackId = 0;
+};
+
+BoxResult ReadTrackHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
+                          TrackHeader* header)
+{
+    std::uint8_t b[24];
+    const std::uint8_t* f = nullptr;
+    if (BoxResult r = ReadTimedHeader(source, box, where, 16, 24, b, &f); !r)
+        return r;
+    header->trackId = BE32(f);
+    return {};
+}
+
+// The handler reference ('hdlr').
+struct HandlerReference {
+    std::uint32_t handlerType = 0;
+};
+
+BoxResult ReadHandler(const ByteSource& source, const BoxSpan& box, const std::string& where,
+                      HandlerReference* handler)
+{
+    // version/flags, pre-defined (QuickTime: the component type), then the handler type
+    // (QuickTime: the component subtype)
+    std::uint8_t b[12];
+    std::size_t got = 0;
+    if (BoxResult r = ReadSmallBox(source, box, b, sizeof b, 12, 0, where, &got); !r)
+        return r;
+    handler->handlerType = BE32(b + 8);
+    return {};
+}
+
+// The head of a sample size table after its version and flags: 'stsz' (32-bit sizes, or one size
+// for all) or 'stz2' (4, 8 or 16-bit sizes).
+struct SampleSizeHeader {
+    std::uint32_t constantSize = 0;  // stsz only; not 0: every sample has this size
+    unsigned fieldBits = 32;         // stz2: the width of an entry as declared
+    std::uint32_t sampleCount = 0;
+    static SampleSizeHeader Parse(const std::uint8_t* head, bool compact)
+    {
+        return compact ? SampleSizeHeader{0, head[7], BE32(head + 8)}
+                       : SampleSizeHeader{BE32(head + 4), 32, BE32(head + 8)};
+    }
+};
+
+// An entry of the time-to-sample table ('stts').
+struct TimeToSampleEntry {
+    std::uint32_t sampleCount = 0;
+    std::uint32_t sampleDelta = 0;
+    static TimeToSampleEntry Parse(const std::uint8_t* p) { return {BE32(p), BE32(p + 4)}; }
+};
+
+// An entry of the sample-to-chunk table ('stsc'); its sample description index is not read.
+struct SampleToChunkEntry {
+    std::uint32_t firstChunk = 0;  // from 1
+    std::uint32_t samplesPerChunk = 0;
+    static SampleToChunkEntry Parse(const std::uint8_t* p) { return {BE32(p), BE32(p + 4)}; }
+};
 
 }  // namespace
 
@@ -300,145 +470,72 @@ BoxResult BoxReader::ReadSample(const BoxTrack& track, std::int64_t mediaTime, s
 // Fills the tables of one track. Kept apart from the tree walk so the walk stays readable.
 class BoxTrackBuilder {
 public:
-    BoxTrackBuilder(const ByteSource& source, BoxTrack& track, std::size_t number,
+    BoxTrackBuilder(const ByteSource& source, BoxTrack& track, const std::string& where,
                     std::uint64_t* movieTableBytes)
-        : source_(source), track_(track), number_(number), movieTableBytes_(movieTableBytes)
+        : source_(source), track_(track), where_(where), movieTableBytes_(movieTableBytes)
     {
     }
 
-    BoxResult Header(const Box& box);  // tkhd
-    BoxResult MediaHeader(const Box& box);
-    BoxResult Handler(const Box& box);
-    BoxResult DataRefs(const Box& box);
-    BoxResult Tables(const Box* stts, const Box* stsc, const Box* stsz, const Box* stz2,
-                     const Box* stco, const Box* co64);
+    BoxResult DataRefs(const BoxSpan& box);
+    BoxResult Tables(const BoxSpan* stts, const BoxSpan* stsc, const BoxSpan* stsz, const BoxSpan* stz2,
+                     const BoxSpan* stco, const BoxSpan* co64);
 
 private:
-    BoxResult Bad(const std::string& detail) const
-    {
-        return Malformed(detail + " (track " + Num(number_) + ")");
-    }
-    // Reads up to `want` bytes of a small box's payload and checks its version.
-    BoxResult Small(const Box& box, std::uint8_t* buf, std::size_t want, std::size_t need,
-                    unsigned maxVersion, std::size_t* got);
+    BoxResult Bad(const std::string& detail) const { return Malformed(detail + where_); }
     // Reads `count` entries of `size` bytes from `offset` in blocks, passing each to f.
     template <class F>
     BoxResult Entries(std::uint64_t offset, std::uint64_t count, std::size_t size, F&& f);
-    BoxResult TableHead(const Box& box, std::size_t headSize, std::uint8_t* head);
-    BoxResult EntryCount(const Box& box, const char* name, std::size_t width, std::uint64_t& count);
+    // Reads the head of a table: its version/flags word and the fields up to the entries.
+    BoxResult TableHead(const BoxSpan& box, std::size_t headSize, std::uint8_t* head);
+    BoxResult EntryCount(const BoxSpan& box, const char* name, std::size_t width, std::uint64_t& count);
     // Counts the memory a table's lookup entries will take against the movie's budget.
     BoxResult Budget(const char* table, std::uint64_t entries, std::uint64_t entrySize);
 
-    BoxResult Sizes(const Box& box, bool compact);
-    BoxResult TimeToSample(const Box& box);
-    BoxResult ChunkOffsets(const Box& box, bool wide);
-    BoxResult SampleToChunk(const Box& box);
+    BoxResult Sizes(const BoxSpan& box, bool compact);
+    BoxResult TimeToSample(const BoxSpan& box);
+    BoxResult ChunkOffsets(const BoxSpan& box, bool wide);
+    BoxResult SampleToChunk(const BoxSpan& box);
 
     const ByteSource& source_;
     BoxTrack& track_;
-    std::size_t number_;
+    const std::string where_;  // " (track 3)": ends every message about the track
     std::uint64_t* movieTableBytes_;
 };
 
-BoxResult BoxTrackBuilder::Small(const Box& box, std::uint8_t* buf, std::size_t want,
-                                 std::size_t need, unsigned maxVersion, std::size_t* got)
-{
-    const std::uint64_t size = box.PayloadSize();
-    if (size < need)
-        return Bad("'" + FourCCText(box.type) + "' is too short (" + Num(size) + " bytes)");
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, want));
-    if (BoxResult r = source_.ReadAt(box.payload, buf, n); !r)
-        return r;
-    if (buf[0] > maxVersion)
-        return Bad("'" + FourCCText(box.type) + "' has unknown version " + Num(buf[0]));
-    *got = n;
-    return {};
-}
-
-BoxResult BoxTrackBuilder::Header(const Box& box)
-{
-    std::uint8_t b[24];
-    std::size_t got = 0;
-    if (BoxResult r = Small(box, b, sizeof b, 4, 1, &got); !r)
-        return r;
-    const std::size_t need = b[0] == 1 ? 24 : 16;
-    if (got < need)
-        return Bad("'tkhd' is too short (" + Num(got) + " bytes)");
-    track_.trackId_ = BE32(b + (b[0] == 1 ? 20 : 12));
-    return {};
-}
-
-BoxResult BoxTrackBuilder::MediaHeader(const Box& box)
-{
-    std::uint8_t b[32];
-    std::size_t got = 0;
-    if (BoxResult r = Small(box, b, sizeof b, 4, 1, &got); !r)
-        return r;
-    const bool v1 = b[0] == 1;
-    if (got < (v1 ? 32u : 20u))
-        return Bad("'mdhd' is too short (" + Num(box.PayloadSize()) + " bytes)");
-    const std::uint32_t scale = BE32(b + (v1 ? 20 : 12));
-    if (scale == 0 || scale > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
-        return Bad("media time scale " + Num(scale) + " is out of range");
-    track_.mediaTimeScale_ = scale;
-    track_.mediaDuration_ = v1 ? BE64(b + 24) : BE32(b + 16);
-    return {};
-}
-
-BoxResult BoxTrackBuilder::Handler(const Box& box)
-{
-    std::uint8_t b[12];
-    std::size_t got = 0;
-    if (BoxResult r = Small(box, b, sizeof b, 12, 0, &got); !r)
-        return r;
-    // The handler (QuickTime: the component subtype) follows the pre-defined / component type word.
-    track_.handlerType_ = BE32(b + 8);
-    return {};
-}
-
-BoxResult BoxTrackBuilder::DataRefs(const Box& box)
+BoxResult BoxTrackBuilder::DataRefs(const BoxSpan& box)
 {
     std::uint8_t head[8];
-    std::size_t got = 0;
-    if (BoxResult r = Small(box, head, sizeof head, 8, 0, &got); !r)
+    if (BoxResult r = TableHead(box, sizeof head, head); !r)
         return r;
     const std::uint64_t count = BE32(head + 4);
     const std::uint64_t room = (box.PayloadSize() - 8) / 12;  // an entry is at least 12 bytes
     if (count > room)
         return Bad("dref entry count " + Num(count) + " exceeds its box");
+    // Each entry is a full box: a box header, then version and flags.
     std::uint64_t pos = box.payload + 8;
     for (std::uint64_t i = 0; i < count; ++i) {
-        std::uint8_t e[16];
+        const std::string entry = "dref entry " + Num(i + 1);
         if (box.end - pos < 12)
-            return Bad("dref entry " + Num(i + 1) + " does not fit its box");
-        if (BoxResult r = source_.ReadAt(pos, e, 12); !r)
+            return Bad(entry + " does not fit its box");
+        boxes::Header h;
+        if (BoxResult r = boxes::ReadHeader(source_, pos, box.end, &h); !r)
             return r;
-        std::uint64_t size = BE32(e);
-        std::uint64_t header = 8;
-        if (size == 1) {
-            if (box.end - pos < 20)
-                return Bad("dref entry " + Num(i + 1) + " does not fit its box");
-            if (BoxResult r = source_.ReadAt(pos, e, 16); !r)
-                return r;
-            size = BE64(e + 8);
-            header = 16;
-        } else if (size == 0) {
-            size = box.end - pos;
-        }
-        if (size < header + 4)
-            return Bad("dref entry " + Num(i + 1) + " declares " + Num(size) + " bytes, too few");
-        if (size > box.end - pos)
-            return Bad("dref entry " + Num(i + 1) + " (" + Num(size) + " bytes) is longer than its box");
+        if (h.fit == boxes::HeaderFit::NoLargeSize || h.room < h.headerSize + 4)
+            return Bad(entry + " does not fit its box");
+        if (h.fit == boxes::HeaderFit::BelowHeader || h.size < h.headerSize + 4)
+            return Bad(entry + " declares " + Num(h.size) + " bytes, too few");
+        if (h.fit == boxes::HeaderFit::PastEnd)
+            return Bad(entry + " (" + Num(h.size) + " bytes) is longer than its box");
         std::uint8_t vf[4];
-        if (BoxResult r = source_.ReadAt(pos + header, vf, 4); !r)
+        if (BoxResult r = source_.ReadAt(h.box.payload, vf, 4); !r)
             return r;
         if (track_.dataRefs_.size() < BoxLimits::kMaxDataReferences) {
             DataReference ref;
-            ref.type = BE32(e + 4);
+            ref.type = h.box.type;
             ref.flags = BE32(vf) & 0xFFFFFF;
             track_.dataRefs_.push_back(ref);
         }
-        pos += size;
+        pos = h.box.end;
     }
     return {};
 }
@@ -461,16 +558,16 @@ BoxResult BoxTrackBuilder::Entries(std::uint64_t offset, std::uint64_t count, st
     return {};
 }
 
-BoxResult BoxTrackBuilder::TableHead(const Box& box, std::size_t headSize, std::uint8_t* head)
+BoxResult BoxTrackBuilder::TableHead(const BoxSpan& box, std::size_t headSize, std::uint8_t* head)
 {
     std::size_t got = 0;
-    return Small(box, head, headSize, headSize, 0, &got);
+    return ReadSmallBox(source_, box, head, headSize, headSize, 0, where_, &got);
 }
 
 // The entry count of a table with a version/flags word and a 32-bit count before its entries of
 // `width` bytes, checked against the room in its box and the entry limit before anything is
 // allocated for it.
-BoxResult BoxTrackBuilder::EntryCount(const Box& box, const char* name, std::size_t width, std::uint64_t& count)
+BoxResult BoxTrackBuilder::EntryCount(const BoxSpan& box, const char* name, std::size_t width, std::uint64_t& count)
 {
     std::uint8_t head[8];
     if (BoxResult r = TableHead(box, sizeof head, head); !r)
@@ -493,23 +590,22 @@ BoxResult BoxTrackBuilder::Budget(const char* table, std::uint64_t entries, std:
     return {};
 }
 
-BoxResult BoxTrackBuilder::Sizes(const Box& box, bool compact)
+BoxResult BoxTrackBuilder::Sizes(const BoxSpan& box, bool compact)
 {
     const char* name = compact ? "stz2" : "stsz";
     std::uint8_t head[12];
     if (BoxResult r = TableHead(box, sizeof head, head); !r)
         return r;
-    const std::uint64_t count = BE32(head + 8);
+    const auto sizes = SampleSizeHeader::Parse(head, compact);
+    const std::uint64_t count = sizes.sampleCount;
     const std::uint64_t room = box.PayloadSize() - 12;
-    unsigned bits = 32;
-    if (compact) {
-        bits = head[7];
-        if (bits != 4 && bits != 8 && bits != 16)
-            return Bad("stz2 field size " + Num(bits) + " is not 4, 8 or 16");
-    } else if (const std::uint32_t constant = BE32(head + 4); constant != 0) {
+    const unsigned bits = sizes.fieldBits;
+    if (compact && bits != 4 && bits != 8 && bits != 16)
+        return Bad("stz2 field size " + Num(bits) + " is not 4, 8 or 16");
+    if (sizes.constantSize != 0) {
         if (count > std::uint64_t(std::numeric_limits<std::int32_t>::max()))
             return Bad("stsz sample count " + Num(count) + " is more than a track can hold");
-        track_.constantSize_ = constant;
+        track_.constantSize_ = sizes.constantSize;
         track_.sampleCount_ = count;
         return {};
     }
@@ -542,7 +638,7 @@ BoxResult BoxTrackBuilder::Sizes(const Box& box, bool compact)
     });
 }
 
-BoxResult BoxTrackBuilder::TimeToSample(const Box& box)
+BoxResult BoxTrackBuilder::TimeToSample(const BoxSpan& box)
 {
     std::uint64_t count = 0;
     if (BoxResult r = EntryCount(box, "stts", 8, count); !r)
@@ -554,8 +650,7 @@ BoxResult BoxTrackBuilder::TimeToSample(const Box& box)
     std::uint64_t samples = 0;
     std::int64_t time = 0;
     BoxResult r = Entries(box.payload + 8, count, 8, [&](std::uint64_t i, const std::uint8_t* p) {
-        const std::uint32_t n = BE32(p);
-        const std::uint32_t delta = BE32(p + 4);
+        const auto [n, delta] = TimeToSampleEntry::Parse(p);
         if (n == 0)
             return BoxResult{};
         runs.push_back({samples, time, n, delta});
@@ -566,12 +661,11 @@ BoxResult BoxTrackBuilder::TimeToSample(const Box& box)
         time += std::int64_t(span);
         return BoxResult{};
     });
-    track_.sttsTotalSamples_ = samples;
     track_.sttsTotalTime_ = time;
     return r;
 }
 
-BoxResult BoxTrackBuilder::ChunkOffsets(const Box& box, bool wide)
+BoxResult BoxTrackBuilder::ChunkOffsets(const BoxSpan& box, bool wide)
 {
     const char* name = wide ? "co64" : "stco";
     const std::size_t width = wide ? 8 : 4;
@@ -588,7 +682,7 @@ BoxResult BoxTrackBuilder::ChunkOffsets(const Box& box, bool wide)
     });
 }
 
-BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
+BoxResult BoxTrackBuilder::SampleToChunk(const BoxSpan& box)
 {
     std::uint64_t count = 0;
     if (BoxResult r = EntryCount(box, "stsc", 12, count); !r)
@@ -602,7 +696,7 @@ BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
     runs.reserve(static_cast<std::size_t>(std::min(count, chunks)));
     std::uint32_t previous = 0;
     BoxResult r = Entries(box.payload + 8, count, 12, [&](std::uint64_t i, const std::uint8_t* p) {
-        const std::uint32_t first = BE32(p);
+        const auto [first, samplesPerChunk] = SampleToChunkEntry::Parse(p);
         if (first == 0)
             return Bad("stsc entry " + Num(i + 1) + " starts at chunk 0");
         if (i == 0 && first != 1)
@@ -612,7 +706,7 @@ BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
         previous = first;
         // Entries for chunks the offset table does not have describe nothing.
         if (first - 1 < chunks)
-            runs.push_back({0, first - 1, BE32(p + 4)});
+            runs.push_back({0, first - 1, samplesPerChunk});
         return BoxResult{};
     });
     if (!r)
@@ -627,8 +721,8 @@ BoxResult BoxTrackBuilder::SampleToChunk(const Box& box)
     return {};
 }
 
-BoxResult BoxTrackBuilder::Tables(const Box* stts, const Box* stsc, const Box* stsz,
-                                  const Box* stz2, const Box* stco, const Box* co64)
+BoxResult BoxTrackBuilder::Tables(const BoxSpan* stts, const BoxSpan* stsc, const BoxSpan* stsz,
+                                  const BoxSpan* stz2, const BoxSpan* stco, const BoxSpan* co64)
 {
     if (!stsz && !stz2)
         return Bad("sample table has no sample sizes (stsz)");
@@ -656,14 +750,16 @@ public:
 private:
     // Reads the header of the box at pos inside [.., end) of the parent. *done is set (with Ok)
     // at a QuickTime list terminator: four zero bytes closing a container.
-    BoxResult Header(std::uint64_t pos, std::uint64_t end, std::uint32_t parent, Box* box, bool* done);
+    BoxResult ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent, BoxSpan* box,
+                          bool* done);
+    // Counts a box header against the limit on boxes.
+    BoxResult CountBox();
     // Calls f(child, depth) for every child box of parent.
     template <class F>
-    BoxResult Children(const Box& parent, int depth, F&& f);
+    BoxResult Children(const BoxSpan& parent, int depth, F&& f);
 
-    BoxResult ParseMovie(const Box& moov, int depth);
-    BoxResult MovieHeader(const Box& mvhd);
-    BoxResult TrackBox(const Box& trak, int depth, std::size_t number);
+    BoxResult ParseMovie(const BoxSpan& moov, int depth);
+    BoxResult TrackBox(const BoxSpan& trak, int depth, std::size_t number);
 
     const ByteSource& source_;
     BoxReader& movie_;
@@ -672,64 +768,54 @@ private:
     std::vector<BoxStatus> damagedStatus_;  // of each damaged track, in track order
 };
 
-BoxResult BoxMovieParser::Header(std::uint64_t pos, std::uint64_t end, std::uint32_t parent,
-                                 Box* box, bool* done)
+BoxResult BoxMovieParser::CountBox()
 {
-    *done = false;
-    const std::uint64_t left = end - pos;
-    std::uint8_t b[16];
-    if (left < 8) {
-        if (left == 4) {
-            if (BoxResult r = source_.ReadAt(pos, b, 4); !r)
-                return r;
-            if (BE32(b) == 0) {
-                *done = true;
-                return {};
-            }
-        }
-        return Malformed(Num(left) + " stray bytes at the end of '" + FourCCText(parent) + "'");
-    }
     if (++boxes_ > BoxLimits::kMaxBoxes)
         return Malformed("more than " + Num(BoxLimits::kMaxBoxes) + " boxes");
-    if (BoxResult r = source_.ReadAt(pos, b, 8); !r)
+    return {};
+}
+
+BoxResult BoxMovieParser::ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent,
+                                      BoxSpan* box, bool* done)
+{
+    using boxes::HeaderFit;
+    *done = false;
+    boxes::Header h;
+    if (BoxResult r = boxes::ReadHeader(source_, pos, end, &h); !r)
         return r;
-    std::uint64_t size = BE32(b);
-    box->type = BE32(b + 4);
-    std::uint64_t header = 8;
-    if (size == 1) {
-        if (left < 16)
-            return Malformed("'" + FourCCText(box->type) + "' has a 64-bit size that does not fit '" +
-                             FourCCText(parent) + "'");
-        if (BoxResult r = source_.ReadAt(pos + 8, b + 8, 8); !r)
-            return r;
-        size = BE64(b + 8);
-        header = 16;
-    } else if (size == 0) {
-        size = left;  // to the end of the parent
+    if (h.fit == HeaderFit::ListEnd) {
+        *done = true;
+        return {};
     }
-    if (size < header)
-        return Malformed("'" + FourCCText(box->type) + "' declares " + Num(size) +
-                         " bytes, less than its header");
-    if (size > left)
-        return Malformed("'" + FourCCText(box->type) + "' (" + Num(size) +
-                         " bytes) is longer than its parent '" + FourCCText(parent) + "' (" +
-                         Num(left) + " bytes left)");
-    box->start = pos;
-    box->payload = pos + header;
-    box->end = pos + size;
+    if (h.fit == HeaderFit::NoHeader)
+        return Malformed(Num(h.room) + " stray bytes at the end of '" + FourCCText(parent) + "'");
+    if (BoxResult r = CountBox(); !r)
+        return r;
+    const std::string type = "'" + FourCCText(h.box.type) + "'";
+    switch (h.fit) {
+    case HeaderFit::NoLargeSize:
+        return Malformed(type + " has a 64-bit size that does not fit '" + FourCCText(parent) + "'");
+    case HeaderFit::BelowHeader:
+        return Malformed(type + " declares " + Num(h.size) + " bytes, less than its header");
+    case HeaderFit::PastEnd:
+        return Malformed(type + " (" + Num(h.size) + " bytes) is longer than its parent '" +
+                         FourCCText(parent) + "' (" + Num(h.room) + " bytes left)");
+    default: break;
+    }
+    *box = h.box;
     return {};
 }
 
 template <class F>
-BoxResult BoxMovieParser::Children(const Box& parent, int depth, F&& f)
+BoxResult BoxMovieParser::Children(const BoxSpan& parent, int depth, F&& f)
 {
     if (depth > BoxLimits::kMaxDepth)
         return Malformed("boxes nest deeper than " + Num(BoxLimits::kMaxDepth) + " levels");
     std::uint64_t pos = parent.payload;
     while (pos < parent.end) {
-        Box child;
+        BoxSpan child;
         bool done = false;
-        if (BoxResult r = Header(pos, parent.end, parent.type, &child, &done); !r)
+        if (BoxResult r = ChildHeader(pos, parent.end, parent.type, &child, &done); !r)
             return r;
         if (done)
             break;
@@ -742,84 +828,55 @@ BoxResult BoxMovieParser::Children(const Box& parent, int depth, F&& f)
 
 BoxResult BoxMovieParser::Run()
 {
+    using boxes::HeaderFit;
     const std::uint64_t fileSize = source_.Size();
     if (fileSize == 0)
         return Truncated("the file is empty; no movie box");
     std::uint64_t pos = 0;
     while (pos < fileSize) {
-        const std::uint64_t left = fileSize - pos;
-        std::uint8_t b[16];
-        if (left < 8)
-            return Truncated("no movie box; the file ends inside a box header");
-        if (++boxes_ > BoxLimits::kMaxBoxes)
-            return Malformed("more than " + Num(BoxLimits::kMaxBoxes) + " boxes");
-        if (BoxResult r = source_.ReadAt(pos, b, 8); !r)
+        boxes::Header h;
+        if (BoxResult r = boxes::ReadHeader(source_, pos, fileSize, &h); !r)
             return r;
-        Box box;
-        box.type = BE32(b + 4);
+        const char* const cutHeader = "no movie box; the file ends inside a box header";
+        if (h.fit == HeaderFit::NoHeader || h.fit == HeaderFit::ListEnd)
+            return Truncated(cutHeader);
+        if (BoxResult r = CountBox(); !r)
+            return r;
+        const BoxSpan& box = h.box;
+        const std::string type = "'" + FourCCText(box.type) + "'";
         if (!Printable(box.type))
-            return Malformed("not a movie: no box at byte " + Num(pos) + " (type '" +
-                             FourCCText(box.type) + "')");
-        std::uint64_t size = BE32(b);
-        std::uint64_t header = 8;
-        if (size == 1) {
-            if (left < 16)
-                return Truncated("no movie box; the file ends inside a box header");
-            if (BoxResult r = source_.ReadAt(pos + 8, b + 8, 8); !r)
-                return r;
-            size = BE64(b + 8);
-            header = 16;
-        } else if (size == 0) {
-            size = left;  // to the end of the file
+            return Malformed("not a movie: no box at byte " + Num(pos) + " (type " + type + ")");
+        const bool moov = box.type == Code("moov");
+        switch (h.fit) {
+        case HeaderFit::NoLargeSize:
+            return BoxResult::Fail(h.Status(), cutHeader);
+        case HeaderFit::BelowHeader:
+            return BoxResult::Fail(h.Status(), type + " at byte " + Num(pos) + " declares " +
+                                                   Num(h.size) + " bytes, less than its header");
+        case HeaderFit::PastEnd:
+            return BoxResult::Fail(h.Status(), moov ? "movie box cut short: it declares " + Num(h.size) +
+                                                          " bytes, the file holds " + Num(h.room)
+                                                    : "no movie box; the file ends inside " + type);
+        default: break;
         }
-        if (size < header)
-            return Malformed("'" + FourCCText(box.type) + "' at byte " + Num(pos) + " declares " +
-                             Num(size) + " bytes, less than its header");
-        if (size > left) {
-            if (box.type == Code("moov"))
-                return Truncated("movie box cut short: it declares " + Num(size) +
-                                 " bytes, the file holds " + Num(left));
-            return Truncated("no movie box; the file ends inside '" + FourCCText(box.type) + "'");
-        }
-        box.start = pos;
-        box.payload = pos + header;
-        box.end = pos + size;
-        if (box.type == Code("moov"))
+        if (moov)
             return ParseMovie(box, 1);  // the first movie box is the movie; what follows is not read
         pos = box.end;
     }
     return Truncated("no movie box");
 }
 
-BoxResult BoxMovieParser::MovieHeader(const Box& mvhd)
-{
-    std::uint8_t b[32];
-    const std::uint64_t size = mvhd.PayloadSize();
-    if (size < 4)
-        return Malformed("'mvhd' is too short (" + Num(size) + " bytes)");
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, sizeof b));
-    if (BoxResult r = source_.ReadAt(mvhd.payload, b, n); !r)
-        return r;
-    if (b[0] > 1)
-        return Malformed("'mvhd' has unknown version " + Num(b[0]));
-    const bool v1 = b[0] == 1;
-    if (n < (v1 ? 32u : 20u))
-        return Malformed("'mvhd' is too short (" + Num(size) + " bytes)");
-    const std::uint32_t scale = BE32(b + (v1 ? 20 : 12));
-    if (scale == 0 || scale > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
-        return Malformed("movie time scale " + Num(scale) + " is out of range");
-    movie_.timeScale_ = scale;
-    movie_.duration_ = v1 ? BE64(b + 24) : BE32(b + 16);
-    return {};
-}
-
-BoxResult BoxMovieParser::ParseMovie(const Box& moov, int depth)
+BoxResult BoxMovieParser::ParseMovie(const BoxSpan& moov, int depth)
 {
     bool haveHeader = false;
-    BoxResult r = Children(moov, depth, [&](const Box& child, int d) -> BoxResult {
+    BoxResult r = Children(moov, depth, [&](const BoxSpan& child, int d) -> BoxResult {
         if (child.type == Code("mvhd") && !haveHeader) {
             haveHeader = true;
-            return MovieHeader(child);
+            MediaHeader mvhd;
+            BoxResult h = ReadMediaHeader(source_, child, "", &mvhd);
+            movie_.timeScale_ = mvhd.timeScale;  // 0 when it cannot be read
+            movie_.duration_ = mvhd.duration;
+            return h;
         }
         if (child.type == Code("cmov"))
             return Malformed("compressed movie boxes ('cmov') are not supported");
@@ -874,20 +931,20 @@ BoxResult BoxMovieParser::ParseMovie(const Box& moov, int depth)
     return {};
 }
 
-BoxResult BoxMovieParser::TrackBox(const Box& trak, int depth, std::size_t number)
+BoxResult BoxMovieParser::TrackBox(const BoxSpan& trak, int depth, std::size_t number)
 {
     BoxTrack& track = movie_.tracks_.back();
-    BoxTrackBuilder build(source_, track, number, &tableBytes_);
     const std::string which = " (track " + Num(number) + ")";
+    BoxTrackBuilder build(source_, track, which, &tableBytes_);
     bool haveMedia = false, haveMediaHeader = false, haveHandler = false, haveTables = false;
     bool haveRefs = false, haveTkhd = false;
 
-    auto table = [&](const Box& stbl, int d) -> BoxResult {
-        Box found[6];
+    auto table = [&](const BoxSpan& stbl, int d) -> BoxResult {
+        BoxSpan found[6];
         bool have[6] = {};
         static constexpr std::uint32_t kinds[6] = {Code("stts"), Code("stsc"), Code("stsz"),
                                                    Code("stz2"), Code("stco"), Code("co64")};
-        BoxResult r = Children(stbl, d, [&](const Box& b, int) -> BoxResult {
+        BoxResult r = Children(stbl, d, [&](const BoxSpan& b, int) -> BoxResult {
             for (int i = 0; i < 6; ++i)
                 if (b.type == kinds[i] && !have[i]) {
                     have[i] = true;
@@ -900,15 +957,15 @@ BoxResult BoxMovieParser::TrackBox(const Box& trak, int depth, std::size_t numbe
         auto at = [&](int i) { return have[i] ? &found[i] : nullptr; };
         return build.Tables(at(0), at(1), at(2), at(3), at(4), at(5));
     };
-    auto info = [&](const Box& minf, int d) -> BoxResult {
-        return Children(minf, d, [&](const Box& b, int d2) -> BoxResult {
+    auto info = [&](const BoxSpan& minf, int d) -> BoxResult {
+        return Children(minf, d, [&](const BoxSpan& b, int d2) -> BoxResult {
             if (b.type == Code("stbl") && !haveTables) {
                 haveTables = true;
                 return table(b, d2);
             }
             if (b.type == Code("dinf") && !haveRefs) {
                 haveRefs = true;
-                return Children(b, d2, [&](const Box& ref, int) -> BoxResult {
+                return Children(b, d2, [&](const BoxSpan& ref, int) -> BoxResult {
                     if (ref.type == Code("dref") && track.DataReferences().empty())
                         return build.DataRefs(ref);
                     return {};
@@ -917,16 +974,23 @@ BoxResult BoxMovieParser::TrackBox(const Box& trak, int depth, std::size_t numbe
             return {};
         });
     };
-    auto media = [&](const Box& mdia, int d) -> BoxResult {
+    auto media = [&](const BoxSpan& mdia, int d) -> BoxResult {
         bool haveInfo = false;
-        return Children(mdia, d, [&](const Box& b, int d2) -> BoxResult {
+        return Children(mdia, d, [&](const BoxSpan& b, int d2) -> BoxResult {
             if (b.type == Code("mdhd") && !haveMediaHeader) {
                 haveMediaHeader = true;
-                return build.MediaHeader(b);
+                MediaHeader mdhd;
+                BoxResult h = ReadMediaHeader(source_, b, which, &mdhd);
+                track.mediaTimeScale_ = mdhd.timeScale;  // 0 when it cannot be read
+                track.mediaDuration_ = mdhd.duration;
+                return h;
             }
             if (b.type == Code("hdlr") && !haveHandler) {
                 haveHandler = true;
-                return build.Handler(b);
+                HandlerReference hdlr;
+                BoxResult h = ReadHandler(source_, b, which, &hdlr);
+                track.handlerType_ = hdlr.handlerType;
+                return h;
             }
             if (b.type == Code("minf") && !haveInfo) {
                 haveInfo = true;
@@ -935,10 +999,13 @@ BoxResult BoxMovieParser::TrackBox(const Box& trak, int depth, std::size_t numbe
             return {};
         });
     };
-    BoxResult r = Children(trak, depth, [&](const Box& b, int d) -> BoxResult {
+    BoxResult r = Children(trak, depth, [&](const BoxSpan& b, int d) -> BoxResult {
         if (b.type == Code("tkhd") && !haveTkhd) {
             haveTkhd = true;
-            return build.Header(b);
+            TrackHeader tkhd;
+            BoxResult h = ReadTrackHeader(source_, b, which, &tkhd);
+            track.trackId_ = tkhd.trackId;
+            return h;
         }
         if (b.type == Code("mdia") && !haveMedia) {
             haveMedia = true;

@@ -68,6 +68,15 @@ BoxResult OpenFileSource(const std::string& path, std::shared_ptr<const ByteSour
 /// A source over a copy of the given bytes (fuzzing, tests).
 std::shared_ptr<const ByteSource> MakeMemorySource(std::vector<std::uint8_t> bytes);
 
+/// Where one box lies in the file.
+struct BoxSpan {
+    std::uint32_t type = 0;
+    std::uint64_t start = 0;    ///< the size field
+    std::uint64_t payload = 0;  ///< first byte after the header
+    std::uint64_t end = 0;      ///< one past the last byte
+    std::uint64_t PayloadSize() const { return end - payload; }
+};
+
 /// One entry of a media's data reference box.
 struct DataReference {
     std::uint32_t type = 0;   ///< the entry's box type: 'alis', 'url ', 'urn ', ...
@@ -137,7 +146,6 @@ private:
     std::vector<std::uint64_t> sizePrefix_;  // sizePrefix_[i] = bytes of samples 0 .. i-1
     std::vector<TimeRun> timeRuns_;
     std::int64_t sttsTotalTime_ = 0;
-    std::uint64_t sttsTotalSamples_ = 0;
     std::vector<ChunkRun> chunkRuns_;
     std::uint64_t chunkedSamples_ = 0;       // samples the chunk runs hold
     std::vector<std::uint64_t> chunkOffsets_;
@@ -160,7 +168,6 @@ public:
     std::size_t TrackCount() const { return tracks_.size(); }
     /// Track `index` from 0, in file order.
     const BoxTrack& TrackAt(std::size_t index) const { return tracks_[index]; }
-    const ByteSource& Source() const { return *source_; }
 
     /// Copies the bytes of the sample at mediaTime into buffer. TooLarge (buffer untouched) when
     /// the sample is larger than capacity; Truncated when its bytes lie past the end of the file.

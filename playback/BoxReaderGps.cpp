@@ -1,22 +1,25 @@
 #include "BoxReaderGps.h"
 
+#include "BoxReaderBoxes.h"
+
 #include <algorithm>
+
+using namespace boxes;
 
 namespace {
 
-constexpr std::uint32_t Code(const char (&c)[5])
-{
-    return (std::uint32_t(std::uint8_t(c[0])) << 24) | (std::uint32_t(std::uint8_t(c[1])) << 16) |
-           (std::uint32_t(std::uint8_t(c[2])) << 8) | std::uint32_t(std::uint8_t(c[3]));
-}
-
-std::uint32_t BE32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
 constexpr std::size_t kMaxChildren = 4096;
+
+std::string HeaderProblem(const Header& h, std::uint64_t pos)
+{
+    const std::string at = "'" + FourCCText(h.box.type) + "' at byte " + std::to_string(pos);
+    switch (h.fit) {
+    case HeaderFit::NoLargeSize: return "a 64-bit box size is cut short";
+    case HeaderFit::BelowHeader: return at + " is smaller than its header";
+    case HeaderFit::PastEnd: return at + " runs past its parent";
+    default: return "a box header is cut short at byte " + std::to_string(pos);
+    }
+}
 
 }  // namespace
 
@@ -27,41 +30,15 @@ BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t
     end = std::min(end, source.Size());
     std::uint64_t pos = begin;
     while (pos < end && boxes->size() < limit) {
-        const std::uint64_t left = end - pos;
-        std::uint8_t b[16];
-        if (left < 8) {
-            if (left == 4 && source.ReadAt(pos, b, 4).ok() && BE32(b) == 0)
-                return {};
-            return BoxResult::Fail(BoxStatus::Truncated, "a box header is cut short at byte " +
-                                                             std::to_string(pos));
-        }
-        if (BoxResult r = source.ReadAt(pos, b, 8); !r)
+        Header h;
+        if (BoxResult r = ReadHeader(source, pos, end, &h); !r)
             return r;
-        BoxSpan box;
-        box.type = BE32(b + 4);
-        std::uint64_t size = BE32(b);
-        std::uint64_t header = 8;
-        if (size == 1) {
-            if (left < 16)
-                return BoxResult::Fail(BoxStatus::Truncated, "a 64-bit box size is cut short");
-            if (BoxResult r = source.ReadAt(pos + 8, b + 8, 8); !r)
-                return r;
-            size = (std::uint64_t(BE32(b + 8)) << 32) | BE32(b + 12);
-            header = 16;
-        } else if (size == 0) {
-            size = left;
-        }
-        if (size < header)
-            return BoxResult::Fail(BoxStatus::Malformed, "'" + FourCCText(box.type) + "' at byte " +
-                                                             std::to_string(pos) + " is smaller than its header");
-        if (size > left)
-            return BoxResult::Fail(BoxStatus::Truncated, "'" + FourCCText(box.type) + "' at byte " +
-                                                             std::to_string(pos) + " runs past its parent");
-        box.start = pos;
-        box.payload = pos + header;
-        box.end = pos + size;
-        boxes->push_back(box);
-        pos = box.end;
+        if (h.fit == HeaderFit::ListEnd)
+            return {};
+        if (h.fit != HeaderFit::Fits)
+            return BoxResult::Fail(h.Status(), HeaderProblem(h, pos));
+        boxes->push_back(h.box);
+        pos = h.box.end;
     }
     return {};
 }

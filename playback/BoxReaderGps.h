@@ -11,15 +11,6 @@
 #include <cstdint>
 #include <vector>
 
-/// Where one box lies in the file.
-struct BoxSpan {
-    std::uint32_t type = 0;
-    std::uint64_t start = 0;    ///< the size field
-    std::uint64_t payload = 0;  ///< first byte after the header
-    std::uint64_t end = 0;      ///< one past the last byte
-    std::uint64_t PayloadSize() const { return end - payload; }
-};
-
 /// The boxes in [begin, end) of the source, in order, at most `limit`. A 0 size runs to `end`;
 /// four zero bytes (a QuickTime list terminator) end the listing.
 BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t end,

@@ -3,6 +3,7 @@
 
 #include "BoxTestFiles.h"
 #include "playback/BoxReader.h"
+#include "playback/BoxReaderGps.h"
 
 #include <gtest/gtest.h>
 
@@ -457,6 +458,11 @@ const Mutation kMutations[] = {
      [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/stbl/stco", 4, 0xFFFFFFFF); }, "stco entry count", 3},
     {"dref entry count beyond its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 4, 7); }, "dref entry count 7", 3},
+    {"dref entry smaller than its header",
+     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 8, 4); }, "dref entry 1 declares 4 bytes, too few", 3},
+    {"dref entry longer than its box",
+     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 8, 1000); },
+     "dref entry 1 (1000 bytes) is longer than its box", 3},
     {"truncated table: the last offset is cut off",
      [](WrittenMovie& m) {
          // stco keeps its count but loses its last entry, which is left as stray bytes.
@@ -539,6 +545,61 @@ TEST(BoxReaderDamage, JunkAfterTheMovieBoxIsNotRead)
     WrittenMovie written = WriteMovie(DashCamMovie({TextPayload("A,1;")}));
     written.bytes.insert(written.bytes.end(), {0xDE, 0xAD, 0xBE, 0xEF, 0x01});
     EXPECT_TRUE(OpenOk(written.bytes));
+}
+
+// The last bytes of the movie box in each form a box header can take there: the movie parser
+// and the listing the GPS readers use agree on where the boxes lie.
+TEST(BoxReaderDamage, HeaderFormsAtTheEndOfTheMovieBox)
+{
+    const struct {
+        const char* name;
+        Bytes tail;           // appended inside the movie box
+        const char* message;  // a part of the reason the movie fails; nullptr: it opens
+        std::uint64_t listedPayload;  // payload of the box listed last, when the tail is one
+    } cases[] = {
+        {"64-bit size", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 20, 1, 2, 3, 4}, nullptr, 4},
+        {"size 0 runs to the end of the parent", {0, 0, 0, 0, 'f', 'r', 'e', 'e', 1, 2, 3, 4, 5}, nullptr, 5},
+        {"list terminator", {0, 0, 0, 0}, nullptr, 0},
+        {"four bytes that end no list", {0, 0, 0, 9}, "4 stray bytes at the end of 'moov'", 0},
+        {"64-bit size with no room for it", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0},
+         "'free' has a 64-bit size that does not fit 'moov'", 0},
+        {"64-bit size below its header", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 12},
+         "'free' declares 12 bytes, less than its header", 0},
+        {"64-bit size past the parent", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 17},
+         "'free' (17 bytes) is longer than its parent 'moov' (16 bytes left)", 0},
+    };
+    const WrittenMovie original = WriteMovie(DashCamMovie({TextPayload("A,1;")}));
+    const BoxPlace moov = original.Find("moov");
+    ASSERT_EQ(moov.offset + moov.size, original.bytes.size());
+    std::vector<BoxSpan> plain;
+    BoxSpan span;
+    ASSERT_TRUE(FindMovieBox(*MakeMemorySource(original.bytes), &span));
+    ASSERT_TRUE(ListChildren(*MakeMemorySource(original.bytes), span, 64, &plain).ok());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = original.bytes;
+        PutU32(bytes, moov.offset, static_cast<std::uint32_t>(moov.size + c.tail.size()));
+        bytes.insert(bytes.end(), c.tail.begin(), c.tail.end());
+        BoxResult r;
+        auto movie = OpenBytes(bytes, &r);
+        if (c.message) {
+            EXPECT_EQ(r.status, BoxStatus::Malformed) << r.message;
+            EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
+        } else {
+            ASSERT_TRUE(r.ok()) << r.message;
+            EXPECT_EQ(movie->TrackCount(), 3u);
+        }
+        const auto source = MakeMemorySource(bytes);
+        std::vector<BoxSpan> listed;
+        ASSERT_TRUE(FindMovieBox(*source, &span));
+        ListChildren(*source, span, 64, &listed);
+        ASSERT_EQ(listed.size(), plain.size() + (c.listedPayload ? 1 : 0));
+        if (c.listedPayload) {
+            EXPECT_EQ(listed.back().type, Code("free"));
+            EXPECT_EQ(listed.back().end, bytes.size());
+            EXPECT_EQ(listed.back().PayloadSize(), c.listedPayload);
+        }
+    }
 }
 
 TEST(BoxReaderDamage, NotAMovie)
