@@ -29,7 +29,6 @@ public:
     /// The object that receives the messages (the main window). Messages are sent, so its
     /// handler runs before the browser event returns. Null: nothing is sent.
     void SetMessageTarget(QObject* target);
-    QObject* MessageTarget() const { return messageTarget; }
 
     /// Loads the page file at this full path.
     void NavigateMapView(const QString& path);

@@ -10,8 +10,3 @@ void ShowFatalAndExit(const QString& message, int exitStatus)
     QMessageBox::warning(nullptr, QCoreApplication::applicationName(), message, QMessageBox::Ok);
     std::exit(exitStatus);
 }
-
-bool WriteMapPages()
-{
-    return WriteMapPages(DefaultAppFolders(), ShowFatalAndExit);
-}

@@ -5,7 +5,3 @@
 
 /// Shows the message in a message box with an OK button and ends the process with the status.
 void ShowFatalAndExit(const QString& message, int exitStatus);
-
-/// Writes the page files into DefaultAppFolders(); on failure shows "Release Url Fail!" and ends
-/// the process with status 1.
-bool WriteMapPages();

@@ -146,19 +146,6 @@ FullScreenLayout ComputeFullScreenLayout(int screenWidth, int screenHeight) {
     return out;
 }
 
-std::vector<int> ControlsShownOnLeavingFullScreen(int visibleTransportButton) {
-    const int hiddenTransport =
-        visibleTransportButton == kPauseButtonId ? kPlayButtonId : kPauseButtonId;
-    std::vector<int> shown;
-    shown.reserve(kFullScreenHiddenControls.size());
-    for (int id : kFullScreenHiddenControls) {
-        if (id != hiddenTransport) {
-            shown.push_back(id);
-        }
-    }
-    return shown;
-}
-
 WinRect LeaveFullScreenVideoRect(const WinRect& fullScreenRestoreRect, bool maximized) {
     const int w = fullScreenRestoreRect.Width();
     const int h = fullScreenRestoreRect.Height();

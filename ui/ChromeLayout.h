@@ -133,12 +133,6 @@ struct FullScreenLayout {
 };
 FullScreenLayout ComputeFullScreenLayout(int screenWidth, int screenHeight);
 
-/// The controls to show again on leaving full screen, in order: every control of
-/// kFullScreenHiddenControls except that of the play and pause buttons only
-/// `visibleTransportButton` (kPlayButtonId or kPauseButtonId, the one that matches the
-/// playback state) is shown, so the two never lie on top of each other.
-std::vector<int> ControlsShownOnLeavingFullScreen(int visibleTransportButton);
-
 /// The video area on leaving full screen, for the window rectangle saved on entering it:
 /// the maximised rule when the window is maximised, the normal fit otherwise. The video view
 /// goes to VideoViewRect of it; the other controls keep their places.
