@@ -1,5 +1,6 @@
 #include "recordings/RecordingList.h"
 
+#include "gps/GpsSource.h"
 #include "gps/RecordingName.h"
 #include "recordings/ListLog.h"
 #include "recordings/RecordingDates.h"
@@ -87,6 +88,21 @@ void RecordingList::PlayChosen()
     HighlightRow(currentRecording_);
     host.SetStopped(false);
     host.ShowMapForCurrent();
+}
+
+void RecordingList::AddCommandLineRecordings(const QStringList& words)
+{
+    // The last word first, so that the first, second and third files come out as third, second
+    // and first before the list is ordered. Each argument is one word, blanks and all: the
+    // shell has already split the command line and taken its quotation marks away.
+    for (auto it = words.crbegin(); it != words.crend(); ++it) {
+        const QString& word = *it;
+        if (word.isEmpty() || !IsRecordingFile(word))
+            continue;
+        // The log is looked for relative to the recording's folder, so the path must be whole.
+        const QString path = QFileInfo(word).absoluteFilePath();
+        recordings_.push_back(RecordingEntry{path, QString(), RecordingGpsStatus(path)});
+    }
 }
 
 void RecordingList::SortRecordingsByTime()
@@ -199,6 +215,7 @@ void RecordingList::DeleteClicked()
         }
     }
     clickedIndex_ = removed - 1;  // a further delete removes the entry above
+    host.ListChanged();
 }
 
 void RecordingList::ShowRebuiltList()
@@ -230,6 +247,7 @@ void RecordingList::OnFolderCommand()
     ChooseFolder();
     // Also when the list is now empty: the views must not go on showing the old folder's rows.
     ShowRebuiltList();
+    host.ListChanged();
 }
 
 void RecordingList::OnDropFiles(const QStringList& paths)
@@ -245,6 +263,7 @@ void RecordingList::OnDropFiles(const QStringList& paths)
     Replace(std::move(dropped));
     ShowRebuiltList();
     ApplySingleRecordingRule();
+    host.ListChanged();
 }
 
 void RecordingList::ApplySingleRecordingRule()

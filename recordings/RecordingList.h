@@ -47,6 +47,8 @@ public:
     virtual void SetStopped(bool stopped) = 0;
     /// Shows the folder browser; the chosen folder, or an empty text when cancelled.
     virtual QString BrowseForFolder() = 0;
+    /// The folder command, a drop or a delete has rebuilt or shortened the list.
+    virtual void ListChanged() {}
 };
 
 /// Which of the two list views a notification came from.
@@ -83,8 +85,11 @@ public:
     /// Row, within its view, of the last double-click.
     const int& clickedRow() const { return clickedRow_; }
 
-    /// Appends an entry (the command line's recordings, before the list is ordered).
+    /// Appends an entry.
     void Append(RecordingEntry entry) { recordings_.push_back(std::move(entry)); }
+    /// Appends the command-line words that name recordings, last word first, each with the GPS
+    /// status found beside it; the list is ordered afterwards.
+    void AddCommandLineRecordings(const QStringList& words);
     /// Replaces the entries; the indices stay as they are until the views are rebuilt.
     void Replace(std::vector<RecordingEntry> entries) { recordings_ = std::move(entries); }
     /// The GPS status found when entry index was opened.

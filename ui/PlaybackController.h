@@ -125,6 +125,8 @@ public:
 signals:
     /// The current recording has been opened (its tracks are read).
     void RecordingOpened();
+    /// The folder command, a drop or a delete has rebuilt or shortened the list.
+    void ListChanged();
 
 private:
     /// The recording list's access to playback.
@@ -139,6 +141,7 @@ private:
         void SetRecordingLoaded(bool loaded) override { p.state_.recordingLoaded = loaded; }
         void SetStopped(bool stopped) override { p.state_.stopped = stopped; }
         QString BrowseForFolder() override;
+        void ListChanged() override { emit p.ListChanged(); }
 
     private:
         CPlaybackController& p;

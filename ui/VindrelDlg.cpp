@@ -57,14 +57,16 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
     setMouseTracking(true);  // the hit test follows the pointer over the window's own surface
 
     // Template captions of the buttons (the pictures replace them on screen).
+    // clang-format off: a table
     const std::array<std::pair<CMyButton*, const char*>, 18> captions{{
         {&openButton, "Open"}, {&playButton, "Play"}, {&pauseButton, "Pause"}, {&stopButton, "Stop"},
         {&rewindButton, "rewind"}, {&fastForwardButton, "fast"}, {&prevButton, "prev"}, {&nextButton, "next"},
         {&folderButton, "floder"}, {&screenshotButton, "Screenshot"}, {&prevPageButton, "PPage"},
         {&nextPageButton, "NPage"}, {&deleteButton, "delete"}, {&minimizeButton, "min"},
         {&maximizeButton, "max"}, {&closeButton, "close"}, {&gSensorPlusButton, "+"},
-        {&gSensorMinusButton, "-"},
+        {&gSensorMinusButton, "-"}
     }};
+    // clang-format on
     for (const auto& [button, caption] : captions) {
         button->setText(QString::fromLatin1(caption));
     }
@@ -131,6 +133,7 @@ void CVindrelDlg::setVisible(bool visible)
 
 void CVindrelDlg::DoDataExchange()
 {
+    // clang-format off: a table
     const std::array<std::pair<int, QWidget*>, 33> bindings{{
         {kLongitudeTextId, &longitudeText}, {kLatitudeTextId, &latitudeText}, {kSpeedMeterId, &speedMeter},
         {kCoordCaptionId, &coordCaption}, {kTitleBarId, &titleBar}, {kMapViewId, &mapView},
@@ -146,6 +149,7 @@ void CVindrelDlg::DoDataExchange()
         {kNextButtonId, &nextButton}, {kMaximizeButtonId, &maximizeButton}, {kMinimizeButtonId, &minimizeButton},
         {kUnitComboId, &unitCombo}
     }};
+    // clang-format on
     for (const auto& [id, widget] : bindings) {
         widget->setObjectName(QString::number(id));
         widget->setProperty("controlId", id);
@@ -361,6 +365,7 @@ bool CVindrelDlg::OnInitDialog()
 
     tripView = std::make_unique<CTripView>(*this);
     connect(&playback_, &CPlaybackController::RecordingOpened, tripView.get(), &CTripView::RecordingOpened);
+    connect(&playback_, &CPlaybackController::ListChanged, tripView.get(), &CTripView::ListChanged);
 
     // 31. Recordings named on the command line.
     AddCommandLineRecordings(services_.commandLine);
@@ -376,22 +381,6 @@ bool CVindrelDlg::OnInitDialog()
 
     initialized_ = true;
     return true;
-}
-
-void CVindrelDlg::AddCommandLineRecordings(const QStringList& words)
-{
-    // The last word first, so that the first, second and third files come out as third, second
-    // and first before the list is ordered. Each argument is one word, blanks and all: the
-    // shell has already split the command line and taken its quotation marks away.
-    for (auto it = words.crbegin(); it != words.crend(); ++it) {
-        const QString& word = *it;
-        if (word.isEmpty() || !IsRecordingFile(word)) {
-            continue;
-        }
-        // The log is looked for relative to the recording's folder, so the path must be whole.
-        const QString path = QFileInfo(word).absoluteFilePath();
-        playback_.List().Append(RecordingEntry{path, QString(), RecordingGpsStatus(path)});
-    }
 }
 
 // ---- The message map ------------------------------------------------------------------------
@@ -571,15 +560,6 @@ void CVindrelDlg::OnClose()
 }
 
 void CVindrelDlg::OnCancel() { done(IDCANCEL); }
-
-// ---- Playback and list messages --------------------------------------------------------------
-
-void CVindrelDlg::ListChanged()
-{
-    if (tripView) {
-        tripView->ListChanged();
-    }
-}
 
 void CVindrelDlg::OnScreenshot()
 {

@@ -71,7 +71,7 @@ public:
     /// engine or the page files failed.
     bool OnInitDialog();
     /// Step 31: the command-line words that name recordings, last word first.
-    void AddCommandLineRecordings(const QStringList& words);
+    void AddCommandLineRecordings(const QStringList& words) { playback_.List().AddCommandLineRecordings(words); }
     /// A button's command (its control ID).
     void OnCommand(int id);
     void OnOK();
@@ -122,14 +122,14 @@ public:
     std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t) { playback_.OnMapDocumentComplete(); return 1; }
     /// WM_MAP_CLICKED: a click on the route or the trip line.
     std::intptr_t OnMapClicked(std::uintptr_t wParam, std::intptr_t lParam);
-    void OnFolder() { playback_.List().OnFolderCommand(); ListChanged(); }
-    void OnDropFiles(const QStringList& paths) { playback_.List().OnDropFiles(paths); ListChanged(); }
+    void OnFolder() { playback_.List().OnFolderCommand(); }
+    void OnDropFiles(const QStringList& paths) { playback_.List().OnDropFiles(paths); }
     /// NM_CLICK and NM_DBLCLK of a list: row is the row within that list, -1 outside the rows.
     void OnListClick(ListSide side, int row) { playback_.List().OnListClick(side, row); }
     void OnListDoubleClick(ListSide side, int row) { playback_.List().OnListDoubleClick(side, row); }
     void OnPrev() { playback_.List().PlayPrevious(); }
     void OnNext() { playback_.List().PlayNext(); }
-    void OnDelete() { playback_.List().DeleteClicked(); ListChanged(); }
+    void OnDelete() { playback_.List().DeleteClicked(); }
     void OnPrevPage() { playback_.List().PageBack(); }
     void OnNextPage() { playback_.List().PageForward(); }
     void OnScreenshot();
@@ -230,8 +230,6 @@ private:
     using Handler = std::intptr_t (CVindrelDlg::*)(std::uintptr_t, std::intptr_t);
     /// Answers a window message with handler's result (1 without a handler); always taken.
     bool Answer(QEvent* e, Handler handler);
-    /// The list was rebuilt or shortened: the trips are read afresh.
-    void ListChanged();
     void ApplyControlColours();
     void BuildSystemMenu();
 
