@@ -205,7 +205,7 @@ bool CVindrelDlg::OnInitDialog()
     //    window made before that is not the one that stays, so a second start must not find it.
 
     // 3. The system menu with its about item.
-    BuildSystemMenu();
+    chrome_.BuildSystemMenu();
 
     // 4. The window icon.
     setWindowIcon(appIcon);
@@ -461,7 +461,7 @@ bool CVindrelDlg::event(QEvent* e)
     case QEvent::ContextMenu: {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         if (titleBar.isVisible() && titleBar.geometry().contains(menu->pos())) {
-            ShowSystemMenu(menu->globalPos());
+            chrome_.ShowSystemMenu(menu->globalPos());
             return true;
         }
         return QDialog::event(e);

@@ -92,10 +92,8 @@ public:
     void OnPaint();
     QIcon OnQueryDragIcon() const { return appIcon; }
     /// A command of the system menu: 16 to 31 open the about box; close and minimise as usual.
-    void OnSysCommand(int id);
-    /// Shows the system menu at a point of the screen.
-    void ShowSystemMenu(const QPoint& globalPos);
-    QMenu* systemMenu() const { return systemMenu_; }
+    void OnSysCommand(int id) { chrome_.OnSysCommand(id); }
+    QMenu* systemMenu() const { return chrome_.SystemMenu(); }
 
     // ---- Window chrome: forwarded to the chrome ---------------------------------------------
     int OnNcHitTest(const QPoint& globalPos) { return chrome_.OnNcHitTest(globalPos); }
@@ -231,12 +229,10 @@ private:
     /// Answers a window message with handler's result (1 without a handler); always taken.
     bool Answer(QEvent* e, Handler handler);
     void ApplyControlColours();
-    void BuildSystemMenu();
 
     DialogServices services_;
     std::map<int, QWidget*> controlsById_;
     std::array<CMyButton*, 18> buttons_{};
-    QMenu* systemMenu_ = nullptr;  // child of the dialog
     bool initStarted_ = false;
     bool initialized_ = false;
     bool controlsBound_ = false;

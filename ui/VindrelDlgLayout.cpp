@@ -1,23 +1,13 @@
-// The colours of texts and background, painting, and the system menu.
+// The colours of texts and background, and painting.
 
 #include "ui/VindrelDlg.h"
 
-#include "app/AboutDlg.h"
 #include "ui/ControlIds.h"
 
 #include <QApplication>
-#include <QMenu>
 #include <QPainter>
-#include <QShortcut>
 
 namespace {
-
-// System commands of the window's menu.
-constexpr int SC_MINIMIZE = 0xF020;
-constexpr int SC_CLOSE = 0xF060;
-
-// String 101: the about item of the system menu.
-const char* const kAboutMenuText = "关于 Vindrel(&A)...";
 
 // The icon drawn while minimised, at the platform's icon size.
 constexpr int kIconSize = 32;
@@ -103,47 +93,4 @@ void CVindrelDlg::OnPaint()
     QPainter painter(this);
     const LayoutPoint at = MinimizedIconPosition(width(), height(), kIconSize, kIconSize);
     appIcon.paint(&painter, at.x, at.y, kIconSize, kIconSize);
-}
-
-// ---- System menu ----------------------------------------------------------------------------
-
-void CVindrelDlg::BuildSystemMenu()
-{
-    systemMenu_ = new QMenu(this);
-    systemMenu_->addAction(QStringLiteral("最小化(&N)"), this, [this] { OnSysCommand(SC_MINIMIZE); });
-    systemMenu_->addAction(QStringLiteral("关闭(&C)\tAlt+F4"), this, [this] { OnSysCommand(SC_CLOSE); });
-    const QString about = QString::fromUtf8(kAboutMenuText);
-    if (!about.isEmpty()) {
-        systemMenu_->addSeparator();
-        systemMenu_->addAction(about, this, [this] { OnSysCommand(kAboutCommandId); });
-    }
-    // The keyboard's way to the menu.
-    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(shortcut, &QShortcut::activated, this, [this] { ShowSystemMenu(mapToGlobal(QPoint(0, kTitleHeight))); });
-}
-
-void CVindrelDlg::ShowSystemMenu(const QPoint& globalPos)
-{
-    if (systemMenu_) {
-        systemMenu_->popup(globalPos);
-    }
-}
-
-void CVindrelDlg::OnSysCommand(int id)
-{
-    if (IsAboutCommand(id)) {
-        CAboutDlg about(this);
-        about.exec();
-        return;
-    }
-    switch (id & kSystemCommandMask) {
-    case SC_MINIMIZE:
-        OnMinimize();
-        break;
-    case SC_CLOSE:
-        OnCancel();
-        break;
-    default:
-        break;
-    }
 }

@@ -1,22 +1,33 @@
 // The frameless window's own chrome and the placing of its controls: the layout on a size change,
 // the hit test with the hover reset of the buttons, moving and resizing through the window system,
-// maximise and restore by the window's own tables, and full screen on a double click. It works on
+// maximise and restore by the window's own tables, full screen on a double click, and the
+// system menu. It works on
 // the main dialog's controls and window state, which the dialog owns.
 
 #include "ui/WindowChrome.h"
 
+#include "app/AboutDlg.h"
 #include "playback/Engine.h"
 #include "playback/QuickTime.h"
 #include "ui/ControlIds.h"
 #include "ui/VindrelDlg.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 #include <algorithm>
 
 namespace {
+
+// System commands of the window's menu.
+constexpr int SC_MINIMIZE = 0xF020;
+constexpr int SC_CLOSE = 0xF060;
+
+// String 101: the about item of the system menu.
+const char* const kAboutMenuText = "关于 Vindrel(&A)...";
 
 WinRect ToWinRect(const QRect& r) { return WinRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
@@ -388,5 +399,49 @@ void CWindowChrome::LeaveFullScreen()
         if (QWidget* w = d_.ControlById(id)) {
             w->show();
         }
+    }
+}
+
+// ---- System menu ----------------------------------------------------------------------------
+
+void CWindowChrome::BuildSystemMenu()
+{
+    systemMenu_ = new QMenu(&d_);  // a child of the dialog
+    systemMenu_->addAction(QStringLiteral("最小化(&N)"), &d_, [this] { OnSysCommand(SC_MINIMIZE); });
+    systemMenu_->addAction(QStringLiteral("关闭(&C)\tAlt+F4"), &d_, [this] { OnSysCommand(SC_CLOSE); });
+    const QString about = QString::fromUtf8(kAboutMenuText);
+    if (!about.isEmpty()) {
+        systemMenu_->addSeparator();
+        systemMenu_->addAction(about, &d_, [this] { OnSysCommand(kAboutCommandId); });
+    }
+    // The keyboard's way to the menu.
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), &d_);
+    QObject::connect(shortcut, &QShortcut::activated, &d_,
+                     [this] { ShowSystemMenu(d_.mapToGlobal(QPoint(0, kTitleHeight))); });
+}
+
+void CWindowChrome::ShowSystemMenu(const QPoint& globalPos)
+{
+    if (systemMenu_) {
+        systemMenu_->popup(globalPos);
+    }
+}
+
+void CWindowChrome::OnSysCommand(int id)
+{
+    if (IsAboutCommand(id)) {
+        CAboutDlg about(&d_);
+        about.exec();
+        return;
+    }
+    switch (id & kSystemCommandMask) {
+    case SC_MINIMIZE:
+        d_.showMinimized();
+        break;
+    case SC_CLOSE:
+        d_.OnCancel();
+        break;
+    default:
+        break;
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // CWindowChrome: the main dialog's own chrome (it has no frame from the window system) and the
 // placing of its controls. The dialog owns the controls and the window state (fullScreen,
-// maximized, the saved rectangles, videoRect); its size, mouse and caption-button messages come
-// here.
+// maximized, the saved rectangles, videoRect); its size, mouse, caption-button and system-menu
+// messages come here.
 
 #include "ui/ChromeLayout.h"
 #include "ui/Layout.h"
@@ -11,6 +11,7 @@
 #include <QRect>
 
 class CVindrelDlg;
+class QMenu;
 class QMouseEvent;
 
 class CWindowChrome {
@@ -48,6 +49,13 @@ public:
     /// The screen the window is on (the whole screen, panels included).
     QRect ScreenRect() const;
 
+    /// The system menu: minimise, close and the about item; Alt+Space opens it below the title.
+    void BuildSystemMenu();
+    void ShowSystemMenu(const QPoint& globalPos);
+    QMenu* SystemMenu() const { return systemMenu_; }
+    /// A command of the system menu: 16 to 31 open the about box; close and minimise as usual.
+    void OnSysCommand(int id);
+
 private:
     /// Column widths of both lists, columns 0 to columnCount - 1.
     void SetColumnWidths(int width, int columnCount);
@@ -65,6 +73,7 @@ private:
     void DragTo(const QPoint& globalPos);
 
     CVindrelDlg& d_;
+    QMenu* systemMenu_ = nullptr;
     /// The transport button that was visible on entering full screen; on leaving, both are
     /// shown and this one lies on top.
     int transportOnTop_;
