@@ -19,6 +19,6 @@ add_library(vindrel_dialog STATIC
 target_include_directories(vindrel_dialog PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vindrel_dialog PUBLIC
   vindrel_layout vindrel_map vindrel_controls vindrel_playback vindrel_recordings vindrel_gps
-  vindrel_shell vindrel_skin_resources Qt6::Widgets)
+  vindrel_shell vindrel_skin_resources vindrel_window Qt6::Widgets)
 find_package(Qt6 QUIET COMPONENTS Network)
 target_link_libraries(vindrel_dialog PUBLIC Qt6::Network)
