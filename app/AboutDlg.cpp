@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "controls/Skin.h"
+#include "version/Version.h"
 
 #include <QFont>
 #include <QLabel>
@@ -26,7 +27,7 @@ QRect AboutBoxGeometry::FromDialogUnits(int x, int y, int width, int height)
 }
 
 QString CAboutDlg::Caption() { return QStringLiteral("关于 Vindrel"); }
-QString CAboutDlg::VersionText() { return QStringLiteral("Vindrel，1.1 版"); }
+QString CAboutDlg::VersionText() { return QStringLiteral("Vindrel，" VINDREL_VERSION " 版"); }
 QString CAboutDlg::NoticeText() { return QStringLiteral("行车记录与 GPS 轨迹播放器"); }
 
 CAboutDlg::CAboutDlg(QWidget* parent)

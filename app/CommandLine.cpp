@@ -8,6 +8,7 @@
 #include "playback/Engine.h"
 #include "playback/FrameCommand.h"
 #include "recordings/ListCommand.h"
+#include "version/Version.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -144,7 +145,7 @@ std::optional<int> RunCommandLineOption(const QStringList& args, QTextStream& ou
     const QString option = args[1];
     const qsizetype extra = args.size() - 2;
     if (option == QLatin1String("--help")) {
-        out << kUsage;
+        out << "Vindrel " VINDREL_VERSION "\n\n" << kUsage;
         out.flush();
         return 0;
     }

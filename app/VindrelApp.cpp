@@ -5,13 +5,14 @@
 #include "app/SingleInstance.h"
 #include "map/MapProvider.h"
 #include "ui/VindrelDlg.h"
+#include "version/Version.h"
 
 #include <QByteArray>
 
 CVindrelApp::CVindrelApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Vindrel"));
-    setApplicationVersion(QStringLiteral("1.1"));
+    setApplicationVersion(QStringLiteral(VINDREL_VERSION));
     setDesktopFileName(QStringLiteral("vindrel"));
 }
 

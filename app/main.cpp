@@ -13,9 +13,12 @@
 #include <vector>
 
 namespace {
-// The player window lives in a module beside the executable, so the command-line options start
-// without loading the browser engine (it triples the start-up time of a one-shot command).
+// The player window lives in a module of its own, so the command-line options start without
+// loading the browser engine (it triples the start-up time of a one-shot command). The module is
+// beside the executable in the build folder; an installed one is in its folder under the library
+// folder, found from the executable's folder by the path the build gives.
 const char* const kPlayerModule = "libvindrel_player.so";
+const char* const kInstalledModuleFolder = VINDREL_PLAYER_MODULE_FROM_BIN;
 using PlayerMain = int (*)(int, char**);
 
 std::string PlayerModulePath(const char* argv0)
@@ -24,7 +27,10 @@ std::string PlayerModulePath(const char* argv0)
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
         exe = std::filesystem::absolute(argv0, ec);
-    return (exe.parent_path() / kPlayerModule).string();
+    const std::filesystem::path beside = exe.parent_path() / kPlayerModule;
+    if (std::filesystem::exists(beside, ec))
+        return beside.string();
+    return (exe.parent_path() / kInstalledModuleFolder / kPlayerModule).lexically_normal().string();
 }
 }  // namespace
 

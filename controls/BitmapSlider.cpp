@@ -2,7 +2,7 @@
 
 #include "controls/MemDCVindrel.h"
 #include "controls/Skin.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QCoreApplication>
 #include <QPainter>

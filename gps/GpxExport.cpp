@@ -1,5 +1,7 @@
 #include "GpxExport.h"
 
+#include "version/Version.h"
+
 #include <QDateTime>
 #include <QIODevice>
 
@@ -27,7 +29,7 @@ bool WriteGpxTrack(const std::vector<GpsSample>& gpsTrack, const QString& trackN
     xml.writeNamespace(QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2"),
                        QStringLiteral("gpxtpx"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
-    xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("Vindrel 1.1"));
+    xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("Vindrel " VINDREL_VERSION));
     xml.writeStartElement(QStringLiteral("trk"));
     xml.writeTextElement(QStringLiteral("name"), trackName);
     xml.writeStartElement(QStringLiteral("trkseg"));

@@ -1,7 +1,7 @@
 #include "map/GoogleMapView.h"
 
 #include "map/MapLog.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

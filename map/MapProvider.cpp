@@ -3,6 +3,7 @@
 #include "map/ConvertService.h"
 #include "map/MapLog.h"
 #include "map/MapSettings.h"
+#include "version/Version.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

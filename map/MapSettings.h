@@ -20,6 +20,3 @@
 #ifndef VINDREL_MAP_HYBRID_TILE_CREDIT
 #define VINDREL_MAP_HYBRID_TILE_CREDIT "\u00a9 OpenStreetMap contributors, SRTM, \u00a9 OpenTopoMap (CC-BY-SA)"
 #endif
-#ifndef VINDREL_VERSION
-#define VINDREL_VERSION "1.1"
-#endif

@@ -1,15 +1,12 @@
 #include "playback/VideoView.h"
 
+#include "controls/Skin.h"
 #include "playback/QuickTime.h"
 
 #include <QEvent>
 #include <QPalette>
 #include <QPixmap>
 #include <QTimerEvent>
-
-#ifdef VINDREL_HAVE_SKIN
-#include "controls/Skin.h"
-#endif
 
 CVideoView::CVideoView(VideoViewOwner* viewOwner, QWidget* parent)
     : QLabel(parent), owner(viewOwner), movieWrapper(std::make_unique<CQuickTime>())
@@ -42,13 +39,7 @@ void CVideoView::ShowStopPicture(int width, int height)
         setPixmap(QPixmap());
         return;
     }
-#ifdef VINDREL_HAVE_SKIN
     const QImage picture = LoadSkinImage(kStopBitmap, QSize(width, height));
-#else
-    QImage picture(QStringLiteral(":/bitmaps/%1.png").arg(kStopBitmap));
-    if (!picture.isNull())
-        picture = picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-#endif
     // Without the picture the black background shows.
     setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
 }

@@ -9,10 +9,10 @@
 #include "playback/QuickTime.h"
 #include "playback/Screenshot.h"
 #include "ui/ControlIds.h"
-#include "ui/Messages.h"
 #include "ui/TripView.h"
 #include "ui/UiStrings.h"
 #include "ui/WindowLog.h"
+#include "window/Messages.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

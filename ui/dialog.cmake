@@ -1,10 +1,6 @@
 # The main dialog (widgets): the player window with its layout, chrome and message routing.
 # Needs the browser engine (map view), the controls, the playback and the recording list; the
 # shell library (single-instance mark, about box) comes from app/.
-if(NOT TARGET vindrel_map OR NOT TARGET vindrel_controls OR NOT TARGET vindrel_playback
-   OR NOT TARGET vindrel_recordings)
-  return()
-endif()
 
 add_library(vindrel_dialog STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UiStrings.h
@@ -18,9 +14,7 @@ add_library(vindrel_dialog STATIC
   ${CMAKE_CURRENT_LIST_DIR}/TripView.h ${CMAKE_CURRENT_LIST_DIR}/TripView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowLog.h ${CMAKE_CURRENT_LIST_DIR}/WindowLog.cpp
 )
-target_include_directories(vindrel_dialog PUBLIC ${PROJECT_SOURCE_DIR})
+vindrel_folder_include(vindrel_dialog PUBLIC ui)
 target_link_libraries(vindrel_dialog PUBLIC
   vindrel_layout vindrel_map vindrel_controls vindrel_playback vindrel_recordings vindrel_gps
-  vindrel_shell vindrel_skin_resources Qt6::Widgets)
-find_package(Qt6 QUIET COMPONENTS Network)
-target_link_libraries(vindrel_dialog PUBLIC Qt6::Network)
+  vindrel_shell vindrel_skin_resources vindrel_window Qt6::Widgets Qt6::Network)

@@ -8,7 +8,7 @@
 #include "map/GoogleMapView.h"
 #include "map/MapPages.h"
 #include "map/MapProvider.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

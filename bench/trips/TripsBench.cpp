@@ -14,9 +14,9 @@
 #include "map/MapPages.h"
 #include "map/MapProvider.h"
 #include "playback/EngineStartup.h"
-#include "ui/Messages.h"
 #include "ui/TripView.h"
 #include "ui/VindrelDlg.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

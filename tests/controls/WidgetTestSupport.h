@@ -2,7 +2,7 @@
 // Helpers of the widget tests: synthetic mouse and key events, and a receiver that records the
 // window messages it gets.
 
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -8,7 +8,7 @@
 #include "app/AboutDlg.h"
 #include "controls/Skin.h"
 #include "ui/ControlIds.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

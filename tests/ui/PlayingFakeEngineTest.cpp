@@ -7,7 +7,7 @@
 #include "playback/QuickTime.h"
 #include "tests/support/FakeEngine.h"
 #include "ui/ControlIds.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

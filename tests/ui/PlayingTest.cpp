@@ -9,7 +9,7 @@
 #include "playback/QuickTime.h"
 #include "playback/RealEngine.h"
 #include "ui/ControlIds.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QFileInfo>
 #include <QMimeData>

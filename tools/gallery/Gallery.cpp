@@ -10,7 +10,7 @@
 #include "controls/Meter.h"
 #include "controls/MyButton.h"
 #include "controls/Skin.h"
-#include "ui/Messages.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QComboBox>
