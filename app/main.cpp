@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "playback/MpvLibrary.h"
+#include "version/Version.h"
 
 #include <QLoggingCategory>
 #include <QStringList>
@@ -17,7 +18,7 @@ namespace {
 // loading the browser engine (it triples the start-up time of a one-shot command). The module is
 // beside the executable in the build folder; an installed one is in its folder under the library
 // folder, found from the executable's folder by the path the build gives.
-const char* const kPlayerModule = "libvindrel_player.so";
+const char* const kPlayerModule = VINDREL_PLAYER_MODULE;
 const char* const kInstalledModuleFolder = VINDREL_PLAYER_MODULE_FROM_BIN;
 using PlayerMain = int (*)(int, char**);
 

@@ -1,5 +1,7 @@
 #include "map/MapPages.h"
 
+#include "version/Version.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -59,8 +61,11 @@ AppFolders AppFoldersUnder(const QString& baseFolder)
 
 AppFolders DefaultAppFolders()
 {
+    // An installed player keeps its window module under the library folder. It never writes into
+    // the system's program folder, which is writable when root runs it.
     const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (FolderWritable(exeFolder)) {
+    const bool portable = QFileInfo::exists(WithSlash(exeFolder) + QStringLiteral(VINDREL_PLAYER_MODULE));
+    if (portable && FolderWritable(exeFolder)) {
         return AppFoldersUnder(exeFolder);
     }
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -23,8 +23,9 @@ struct AppFolders {
 /// URL/ and VideoShots/ inside baseFolder.
 AppFolders AppFoldersUnder(const QString& baseFolder);
 
-/// The executable's folder when it is writable (portable use, the build folder); otherwise the
-/// per-user data folder for URL/ and the user's pictures folder for VideoShots/.
+/// The executable's folder when the player runs from where it was built or unpacked (its window
+/// module lies beside it) and the folder is writable; otherwise, and always for an installed
+/// player, the per-user data folder for URL/ and the user's pictures folder for VideoShots/.
 AppFolders DefaultAppFolders();
 
 /// The folder the pages are written to and navigated to, ending with '/'.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Debian package made by cpack, unpacked by dpkg into a scratch root (the file users install,
 with its real paths and control fields) and run from there: --help, --dump-track, and the window
-started by a user who cannot write to the program's folder, on the caller's DISPLAY.
+started on the caller's DISPLAY, by the caller and by a user who cannot write to the program's folder: an
+installed player keeps its files in the user's folders either way, even when root could write beside it.
 
   check_package.py --build DIR --cpack CPACK --vindrel BIN --maker TOOL --work DIR
 """
@@ -56,7 +57,7 @@ def check_options(installed, args, version):
     return movie
 
 
-def check_window(installed, movie, work):
+def check_window(installed, movie, work, as_caller):
     home = os.path.join(work, "home")
     shutil.rmtree(home, ignore_errors=True)
     env = dict(os.environ, HOME=home, QTWEBENGINE_DISABLE_SANDBOX="1")
@@ -69,7 +70,9 @@ def check_window(installed, movie, work):
     with open(os.path.join(home, "config", "user-dirs.dirs"), "w") as f:
         f.write(f'XDG_PICTURES_DIR="{home}/pictures"\n')
     bin_folder = os.path.dirname(installed)
-    if os.geteuid() == 0:  # root writes anywhere: the player runs as another user
+    if as_caller:
+        prefix = []
+    elif os.geteuid() == 0:  # root writes anywhere: the player runs as another user
         user = pwd.getpwnam("nobody")
         for folder, _, files in os.walk(home):
             for path in [folder] + [os.path.join(folder, name) for name in files]:
@@ -113,7 +116,8 @@ def main():
     version = make_and_unpack(args, root)
     installed = os.path.join(root, "usr", "bin", "vindrel")
     movie = check_options(installed, args, version)
-    check_window(installed, movie, args.work)
+    for as_caller in (True, False):
+        check_window(installed, movie, args.work, as_caller)
     print("package: ok")
 
 
