@@ -105,8 +105,8 @@ int DumpTrack(const QString& file, QTextStream& out, QTextStream& err)
         const GpsSample& g = loaded.gpsTrack[k];
         const GSensorSample& s = loaded.gSensorSeries[k];
         // QString::number writes the C locale's '.' whatever the process locale.
-        out << k << '\t' << g.latitude << '\t' << g.longitude << '\t' << g.hemispheres << '\t' << g.speed
-            << '\t' << QString::number(s.x, 'f', 6) << '\t' << QString::number(s.y, 'f', 6) << '\t'
+        out << k << '\t' << g.latitude << '\t' << g.longitude << '\t' << g.hemispheres << '\t' << g.speed << '\t'
+            << QString::number(s.x, 'f', 6) << '\t' << QString::number(s.y, 'f', 6) << '\t'
             << QString::number(s.z, 'f', 6) << '\n';
     }
     out.flush();
@@ -159,8 +159,7 @@ std::optional<int> RunCommandLineOption(const QStringList& args, QTextStream& ou
         return RunEventsCommand(Absolute(args[2]), out, err);
     if (option == QLatin1String("--frame") && extra == 3)
         return RunFrameCommand(args.mid(2), out, err);
-    err << "vindrel: unknown option or wrong arguments: " << args.mid(1).join(QLatin1Char(' ')) << "\n\n"
-        << kUsage;
+    err << "vindrel: unknown option or wrong arguments: " << args.mid(1).join(QLatin1Char(' ')) << "\n\n" << kUsage;
     err.flush();
     return 2;
 }

@@ -76,8 +76,8 @@ bool SetInstanceMark(xcb_connection_t* connection, xcb_window_t window, std::uin
     if (mark == XCB_ATOM_NONE) {
         return false;
     }
-    const xcb_void_cookie_t cookie = xcb_change_property_checked(
-        connection, XCB_PROP_MODE_REPLACE, window, mark, XCB_ATOM_CARDINAL, 32, 1, &value);
+    const xcb_void_cookie_t cookie =
+        xcb_change_property_checked(connection, XCB_PROP_MODE_REPLACE, window, mark, XCB_ATOM_CARDINAL, 32, 1, &value);
     xcb_generic_error_t* error = xcb_request_check(connection, cookie);
     const bool ok = error == nullptr;
     std::free(error);
@@ -177,8 +177,7 @@ void ActivatePlayerWindow(xcb_connection_t* connection, xcb_window_t root, xcb_w
         event.type = active;
         event.data.data32[0] = 1;  // the request comes from an application
         event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
     }
     // Without a window manager (or with one that ignores the request): map it again (a

@@ -25,8 +25,7 @@ inline constexpr std::uint32_t kInstanceMarkValue = 12;
 namespace x11 {
 
 /// Puts the mark on window. False when the property could not be set.
-bool SetInstanceMark(xcb_connection_t* connection, xcb_window_t window,
-                     std::uint32_t value = kInstanceMarkValue);
+bool SetInstanceMark(xcb_connection_t* connection, xcb_window_t window, std::uint32_t value = kInstanceMarkValue);
 
 /// The value of the mark on window, if it carries one (a 32-bit CARDINAL or INTEGER).
 std::optional<std::uint32_t> ReadInstanceMark(xcb_connection_t* connection, xcb_window_t window);

@@ -7,9 +7,9 @@
 #include <QCoreApplication>
 #include <QPainter>
 
-#include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace {
 constexpr int kThumbBitmap = 206;
@@ -17,18 +17,14 @@ constexpr int kPressedThumbBitmap = 208;
 constexpr int kChannelHeight = 15;
 }  // namespace
 
-CBitmapSlider::CBitmapSlider(QWidget* parent)
-    : QWidget(parent)
+CBitmapSlider::CBitmapSlider(QWidget* parent) : QWidget(parent)
 {
     // Every paint covers the whole control, so nothing is erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
 }
 
-QSize CBitmapSlider::sizeHint() const
-{
-    return {geometry_.width, geometry_.height};
-}
+QSize CBitmapSlider::sizeHint() const { return {geometry_.width, geometry_.height}; }
 
 bool CBitmapSlider::SetChannelBitmaps(int width, int normalBitmap, int activeBitmap)
 {
@@ -76,10 +72,7 @@ bool CBitmapSlider::LoadThumbBitmaps()
     return true;
 }
 
-void CBitmapSlider::SetPosition(int value)
-{
-    StorePosition(value);
-}
+void CBitmapSlider::SetPosition(int value) { StorePosition(value); }
 
 void CBitmapSlider::StorePosition(std::int64_t value)
 {
@@ -90,8 +83,8 @@ void CBitmapSlider::StorePosition(std::int64_t value)
 void CBitmapSlider::Post(int message)
 {
     if (QWidget* parent = parentWidget())
-        QCoreApplication::postEvent(parent, new WindowMessage(message, static_cast<std::uintptr_t>(controlId_),
-                                                              position_));
+        QCoreApplication::postEvent(parent,
+                                    new WindowMessage(message, static_cast<std::uintptr_t>(controlId_), position_));
 }
 
 int CBitmapSlider::TrackCoordinate(const QPointF& point) const
@@ -166,9 +159,7 @@ void CBitmapSlider::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Up: key = SliderKey::Up; break;
     case Qt::Key_Right: key = SliderKey::Right; break;
     case Qt::Key_Down: key = SliderKey::Down; break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
+    default: QWidget::keyPressEvent(event); return;
     }
     StorePosition(KeyTarget(geometry_, key, position_, pageStep_));
     Post(WM_SLIDER_CHANGED);

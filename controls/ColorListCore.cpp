@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-CMyLParam::CMyLParam(int count, QColor windowColour, QColor windowTextColour)
-    : cellCount(std::max(count, 0))
+CMyLParam::CMyLParam(int count, QColor windowColour, QColor windowTextColour) : cellCount(std::max(count, 0))
 {
     cellBackColours.fill(windowColour, cellCount);
     cellTextColours.fill(windowTextColour, cellCount);
@@ -51,8 +50,7 @@ int ChooseLook(DrawAction action, bool highlighted, bool listFocused, bool focus
         if (highlighted)
             return listFocused ? 2 : 4;
         return 3;
-    case DrawAction::Entire:
-        break;
+    case DrawAction::Entire: break;
     }
     if (!listFocused)
         return highlighted ? 4 : 3;

@@ -27,9 +27,9 @@ public:
 /// Results of CreateColumns.
 enum CreateColumnsResult : int {
     ColumnsCreated = 0,
-    ColumnsMissing = 1,        ///< titles or widths were never given
-    ColumnTitleCountWrong = 2, ///< title count differs from the column count
-    ColumnWidthCountWrong = 3, ///< width count differs from the title count
+    ColumnsMissing = 1,         ///< titles or widths were never given
+    ColumnTitleCountWrong = 2,  ///< title count differs from the column count
+    ColumnWidthCountWrong = 3,  ///< width count differs from the title count
 };
 
 /// Checks the column titles and widths before columns are inserted.

@@ -29,8 +29,7 @@ private:
 
 }  // namespace
 
-CColorListCtrl::CColorListCtrl(QWidget* parent)
-    : QTreeWidget(parent)
+CColorListCtrl::CColorListCtrl(QWidget* parent) : QTreeWidget(parent)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -43,30 +42,24 @@ CColorListCtrl::CColorListCtrl(QWidget* parent)
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-CColorListCtrl::~CColorListCtrl()
-{
-    DeleteAllRows();
-}
+CColorListCtrl::~CColorListCtrl() { DeleteAllRows(); }
 
 QColor CColorListCtrl::systemColour(ListColour which) const
 {
     const QPalette& p = palette();
     switch (which) {
-    case ListColour::Window:
-        return p.color(QPalette::Active, QPalette::Base);
-    case ListColour::WindowText:
-        return p.color(QPalette::Active, QPalette::Text);
-    case ListColour::ActiveCaption:
-        return p.color(QPalette::Active, QPalette::Highlight);
+    case ListColour::Window: return p.color(QPalette::Active, QPalette::Base);
+    case ListColour::WindowText: return p.color(QPalette::Active, QPalette::Text);
+    case ListColour::ActiveCaption: return p.color(QPalette::Active, QPalette::Highlight);
     case ListColour::InactiveCaption: {
         // The inactive selection colour where the platform has a distinct one, else a grey that
         // still tells the row apart.
         const QColor inactive = p.color(QPalette::Inactive, QPalette::Highlight);
-        return inactive != p.color(QPalette::Active, QPalette::Highlight) ? inactive
-                                                                          : p.color(QPalette::Active, QPalette::Midlight);
+        return inactive != p.color(QPalette::Active, QPalette::Highlight)
+                   ? inactive
+                   : p.color(QPalette::Active, QPalette::Midlight);
     }
-    case ListColour::HighlightText:
-        return p.color(QPalette::Active, QPalette::HighlightedText);
+    case ListColour::HighlightText: return p.color(QPalette::Active, QPalette::HighlightedText);
     }
     return {};
 }
@@ -165,10 +158,7 @@ CMyLParam* CColorListCtrl::colours(int row) const
     return item ? item->colours() : nullptr;
 }
 
-const CMyLParam* CColorListCtrl::rowColours(int row) const
-{
-    return colours(row);
-}
+const CMyLParam* CColorListCtrl::rowColours(int row) const { return colours(row); }
 
 std::vector<int> CColorListCtrl::currentColumnWidths() const
 {
@@ -227,7 +217,8 @@ void CColorListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
             painter->setPen(colour);
             painter->save();
             painter->setClipRect(text, Qt::IntersectClip);
-            painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, index.sibling(row, j).data().toString());
+            painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              index.sibling(row, j).data().toString());
             painter->restore();
         }
     };
@@ -271,7 +262,8 @@ void CColorListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
     if (!markedFiles_.isEmpty() && rowMarked(row)) {
         // A red corner in the row's top left, drawn over the first cell.
         const int size = std::max(4, bounds.height() / 2);
-        const QPoint corner[3] = {bounds.topLeft(), bounds.topLeft() + QPoint(size, 0), bounds.topLeft() + QPoint(0, size)};
+        const QPoint corner[3] = {bounds.topLeft(), bounds.topLeft() + QPoint(size, 0),
+                                  bounds.topLeft() + QPoint(0, size)};
         painter->setPen(Qt::NoPen);
         painter->setBrush(QColor::fromRgb(kSkinRed));
         painter->drawPolygon(corner, 3);

@@ -55,14 +55,30 @@ public:
 
     int columnCount() const { return columnCount_; }
     bool gridLines() const { return gridLines_; }
-    void setGridLines(bool on) { gridLines_ = on; viewport()->update(); }
+    void setGridLines(bool on)
+    {
+        gridLines_ = on;
+        viewport()->update();
+    }
     bool cellBorders() const { return cellBorders_; }
-    void setCellBorders(bool on) { cellBorders_ = on; viewport()->update(); }
+    void setCellBorders(bool on)
+    {
+        cellBorders_ = on;
+        viewport()->update();
+    }
     bool dottedFocus() const { return dottedFocus_; }
-    void setDottedFocus(bool on) { dottedFocus_ = on; viewport()->update(); }
+    void setDottedFocus(bool on)
+    {
+        dottedFocus_ = on;
+        viewport()->update();
+    }
     /// Whether a selected row stays marked (look 4) while the list has no focus; on by default.
     bool showSelectionAlways() const { return showSelectionAlways_; }
-    void setShowSelectionAlways(bool on) { showSelectionAlways_ = on; viewport()->update(); }
+    void setShowSelectionAlways(bool on)
+    {
+        showSelectionAlways_ = on;
+        viewport()->update();
+    }
     bool drawnOnce() const { return drawnOnce_; }
 
 protected:

@@ -12,11 +12,7 @@ constexpr int kNormalBackground = 187;
 const QSize kChartSize(205, 150);
 }  // namespace
 
-CGSensor::CGSensor(QWidget* parent)
-    : QLabel(parent)
-{
-    setAlignment(Qt::AlignCenter);
-}
+CGSensor::CGSensor(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignCenter); }
 
 void CGSensor::setHasData(bool on)
 {

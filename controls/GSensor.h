@@ -27,7 +27,11 @@ public:
     void setCurrentIndex(int index);
     /// 3 pixels per unit when zoomed, 1.2 otherwise.
     bool zoomed() const { return zoomed_; }
-    void setZoomed(bool on) { zoomed_ = on; update(); }
+    void setZoomed(bool on)
+    {
+        zoomed_ = on;
+        update();
+    }
 
     /// What the "+" (zoomed) and "-" buttons do: set the scale and show picture 186 or 187 at
     /// 205 x 150 as the background.

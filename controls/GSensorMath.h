@@ -21,8 +21,8 @@ struct GSensorLines {
 };
 
 inline constexpr int kGraphZeroRow = 89;
-inline constexpr double kZoomedScale = 3.0;   ///< pixels per unit after "+"
-inline constexpr double kNormalScale = 1.2;   ///< pixels per unit after "-"
+inline constexpr double kZoomedScale = 3.0;  ///< pixels per unit after "+"
+inline constexpr double kNormalScale = 1.2;  ///< pixels per unit after "-"
 
 /// The chart row of one value: 89 - trunc(value x scale). Values that are not finite lie on the
 /// zero line; very large values are held far outside the chart instead of overflowing.

@@ -5,16 +5,9 @@
 #include "controls/NeedleTable.h"
 #include "controls/Skin.h"
 
-CMeter::CMeter(QWidget* parent)
-    : QWidget(parent), needleTable_(kNeedleTable)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+CMeter::CMeter(QWidget* parent) : QWidget(parent), needleTable_(kNeedleTable) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
-QSize CMeter::sizeHint() const
-{
-    return hasDial_ ? dialBitmap_.size() : QSize(189, 117);
-}
+QSize CMeter::sizeHint() const { return hasDial_ ? dialBitmap_.size() : QSize(189, 117); }
 
 void CMeter::LoadDial(int bitmapNumber)
 {

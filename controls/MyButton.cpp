@@ -12,8 +12,7 @@ const QColor kFrameColour(200, 200, 200);
 const QColor kTooltipTextColour(0, 255, 0);
 }  // namespace
 
-CMyButton::CMyButton(QWidget* parent)
-    : QAbstractButton(parent)
+CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent)
 {
     // Mouse moves without a button held set the hover frame.
     setMouseTracking(true);
@@ -38,10 +37,7 @@ bool CMyButton::LoadBitmaps(int normal, int selected, int focus, int disabled)
     return allLoaded;
 }
 
-QSize CMyButton::sizeHint() const
-{
-    return normal_.isNull() ? QSize(frameWidth_, frameHeight_) : normal_.size();
-}
+QSize CMyButton::sizeHint() const { return normal_.isNull() ? QSize(frameWidth_, frameHeight_) : normal_.size(); }
 
 void CMyButton::CreateTooltip()
 {

@@ -1,10 +1,7 @@
 #include "controls/Skin.h"
 
 // Outside any namespace: Q_INIT_RESOURCE declares the resource's initialiser.
-static void InitSkinResources()
-{
-    Q_INIT_RESOURCE(vindrel);
-}
+static void InitSkinResources() { Q_INIT_RESOURCE(vindrel); }
 
 QString SkinPath(int number)
 {

@@ -32,15 +32,13 @@ int TruncToInt(double v)
 
 int SaturateInt(std::int64_t v)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
 
-int HalfThumb(const SliderGeometry& g)
-{
-    return AlongTrack(g).thumb / 2;
-}
+int HalfThumb(const SliderGeometry& g) { return AlongTrack(g).thumb / 2; }
 
 int TrackLength(const SliderGeometry& g)
 {
@@ -106,20 +104,14 @@ int ClampTrackCoordinate(const SliderGeometry& g, std::int64_t x)
 std::int64_t KeyTarget(const SliderGeometry& g, SliderKey key, int position, int pageStep)
 {
     switch (key) {
-    case SliderKey::PageUp:
-        return std::int64_t{position} - pageStep;
-    case SliderKey::PageDown:
-        return std::int64_t{position} + pageStep;
-    case SliderKey::End:
-        return g.rangeMax;
-    case SliderKey::Home:
-        return g.rangeMin;
+    case SliderKey::PageUp: return std::int64_t{position} - pageStep;
+    case SliderKey::PageDown: return std::int64_t{position} + pageStep;
+    case SliderKey::End: return g.rangeMax;
+    case SliderKey::Home: return g.rangeMin;
     case SliderKey::Left:
-    case SliderKey::Up:
-        return std::int64_t{position} - 1;
+    case SliderKey::Up: return std::int64_t{position} - 1;
     case SliderKey::Right:
-    case SliderKey::Down:
-        return std::int64_t{position} + 1;
+    case SliderKey::Down: return std::int64_t{position} + 1;
     }
     return position;
 }

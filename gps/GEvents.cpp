@@ -49,8 +49,8 @@ std::vector<GEvent> FindGEvents(const std::vector<GSensorSample>& series, const 
         const double magnitude = std::hypot(x[k], y[k]);
         bool marked = byMagnitude && magnitude > thresholds.magnitude;
         if (!marked && byChange && k > 0) {
-            const double jump = std::max({std::fabs(x[k] - x[k - 1]), std::fabs(y[k] - y[k - 1]),
-                                          std::fabs(z[k] - z[k - 1])});
+            const double jump =
+                std::max({std::fabs(x[k] - x[k - 1]), std::fabs(y[k] - y[k - 1]), std::fabs(z[k] - z[k - 1])});
             marked = jump > thresholds.change;
         }
         if (!marked) {
@@ -68,7 +68,4 @@ std::vector<GEvent> FindGEvents(const std::vector<GSensorSample>& series, const 
     return events;
 }
 
-int EventJumpSecond(const GEvent& event)
-{
-    return std::max(0, event.first - 3);
-}
+int EventJumpSecond(const GEvent& event) { return std::max(0, event.first - 3); }

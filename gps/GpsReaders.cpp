@@ -247,8 +247,8 @@ bool ReadNovatekFields(const std::uint8_t* b, std::size_t base, GpsReading* read
         return false;
     if (!std::isfinite(lat) || !std::isfinite(lon) || !std::isfinite(knots) || !std::isfinite(course))
         return false;
-    if (lat < 0 || lat > 9000 || lon < 0 || lon > 18000 || std::fmod(lat, 100.0) >= 60 ||
-        std::fmod(lon, 100.0) >= 60 || knots < 0 || knots > 2000 || course < -360 || course > 360)
+    if (lat < 0 || lat > 9000 || lon < 0 || lon > 18000 || std::fmod(lat, 100.0) >= 60 || std::fmod(lon, 100.0) >= 60 ||
+        knots < 0 || knots > 2000 || course < -360 || course > 360)
         return false;
     GpsReading r;
     r.valid = status == 'A';
@@ -412,8 +412,8 @@ void ReadBlackVueData(std::string_view gpsLines, std::string_view accelRecords, 
         if (ms == 0xFFFFFFFFu)
             break;
         ++table.counts.read;
-        table.AddAcceleration(ms / 1000, std::int16_t(BE16(p + i + 4)) / 128.0,
-                              std::int16_t(BE16(p + i + 6)) / 128.0, std::int16_t(BE16(p + i + 8)) / 128.0);
+        table.AddAcceleration(ms / 1000, std::int16_t(BE16(p + i + 4)) / 128.0, std::int16_t(BE16(p + i + 6)) / 128.0,
+                              std::int16_t(BE16(p + i + 8)) / 128.0);
     }
 }
 
@@ -488,9 +488,12 @@ double ReadValue(char type, const std::uint8_t* p)
 std::size_t TypeSize(char type)
 {
     switch (type) {
-    case 'l': case 'L': return 4;
-    case 's': case 'S': return 2;
-    case 'b': case 'B': return 1;
+    case 'l':
+    case 'L': return 4;
+    case 's':
+    case 'S': return 2;
+    case 'b':
+    case 'B': return 1;
     default: return 0;
     }
 }

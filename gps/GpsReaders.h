@@ -16,9 +16,9 @@ constexpr std::int64_t kMaxGpsSeconds = 48 * 3600;
 
 /// One fix or no-fix reading.
 struct GpsReading {
-    bool valid = false;        ///< a fix
-    bool hasSpeed = false;     ///< the reading carries a speed (a GGA sentence does not)
-    double latitude = 0;       ///< signed decimal degrees
+    bool valid = false;     ///< a fix
+    bool hasSpeed = false;  ///< the reading carries a speed (a GGA sentence does not)
+    double latitude = 0;    ///< signed decimal degrees
     double longitude = 0;
     double kmh = 0;
     std::int64_t utcMs = std::numeric_limits<std::int64_t>::min();

@@ -158,19 +158,18 @@ QString ParseNmeaCoordinate(const QString& field) { return Coordinate(field); }
 
 std::int32_t SpeedFromField(const QString& field) { return Speed(field); }
 
-bool BuildTracks(bool valid, const std::vector<QString>& recordTexts,
-                 std::vector<GpsSample>& gpsTrack, std::vector<GSensorSample>& gSensorSeries)
-{
-    return Build(valid, recordTexts, [](const QString& t) -> const QString& { return t; },
-                 gpsTrack, gSensorSeries);
-}
-
-bool BuildTracks(const TextTrackData& data, std::vector<GpsSample>& gpsTrack,
+bool BuildTracks(bool valid, const std::vector<QString>& recordTexts, std::vector<GpsSample>& gpsTrack,
                  std::vector<GSensorSample>& gSensorSeries)
 {
-    return Build(data.valid, data.samples,
-                 [](const TextSample& s) -> const QString& { return s.text; }, gpsTrack,
-                 gSensorSeries);
+    return Build(
+        valid, recordTexts, [](const QString& t) -> const QString& { return t; }, gpsTrack, gSensorSeries);
+}
+
+bool BuildTracks(const TextTrackData& data, std::vector<GpsSample>& gpsTrack, std::vector<GSensorSample>& gSensorSeries)
+{
+    return Build(
+        data.valid, data.samples, [](const TextSample& s) -> const QString& { return s.text; }, gpsTrack,
+        gSensorSeries);
 }
 
 GpsStatus CheckGpsLog(const QString& recordingPath)

@@ -35,12 +35,12 @@ std::int32_t SpeedFromField(const QString& field);
 
 /// Fills gpsTrack and gSensorSeries (which the caller has emptied) from the record texts, one
 /// element per text that is not empty. Returns false, leaving both empty, when valid is false.
-bool BuildTracks(bool valid, const std::vector<QString>& recordTexts,
-                 std::vector<GpsSample>& gpsTrack, std::vector<GSensorSample>& gSensorSeries);
+bool BuildTracks(bool valid, const std::vector<QString>& recordTexts, std::vector<GpsSample>& gpsTrack,
+                 std::vector<GSensorSample>& gSensorSeries);
 
 /// The same, from a text track as ReadGpsTextTrack left it.
-bool BuildTracks(const TextTrackData& data,
-                 std::vector<GpsSample>& gpsTrack, std::vector<GSensorSample>& gSensorSeries);
+bool BuildTracks(const TextTrackData& data, std::vector<GpsSample>& gpsTrack,
+                 std::vector<GSensorSample>& gSensorSeries);
 
 /// Rates the recording's GPS log (the one two levels up first, then the one beside it; only
 /// regular files count). Only the first character of each line is read: 'A' counts as a valid

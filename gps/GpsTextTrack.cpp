@@ -16,8 +16,8 @@ constexpr std::int64_t kMaxSeconds = 48 * 3600;
 
 std::int32_t ClampToInt32(long value)
 {
-    return static_cast<std::int32_t>(std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(),
-                                                      std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace

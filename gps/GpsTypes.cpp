@@ -3,12 +3,9 @@
 const char* GpsStatusName(GpsStatus status)
 {
     switch (status) {
-    case NoGpsFile:
-        return "NoGpsFile";
-    case GpsPresent:
-        return "GpsPresent";
-    case NoGpsInfo:
-        return "NoGpsInfo";
+    case NoGpsFile: return "NoGpsFile";
+    case GpsPresent: return "GpsPresent";
+    case NoGpsInfo: return "NoGpsInfo";
     }
     return "Unknown";
 }

@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QIODevice>
 
-#include <limits>
 #include <QXmlStreamWriter>
+#include <limits>
 
 namespace {
 // The coordinates are "%f" texts already; a number that does not parse has no position.

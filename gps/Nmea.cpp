@@ -59,8 +59,8 @@ bool TimeOfDay(std::string_view f, double* seconds)
 }
 
 // A coordinate field and its hemisphere letter, as signed decimal degrees.
-bool Coordinate(std::string_view value, std::string_view letter, char positive, char negative,
-                double maxDegrees, double* degrees)
+bool Coordinate(std::string_view value, std::string_view letter, char positive, char negative, double maxDegrees,
+                double* degrees)
 {
     double v = 0;
     if (!Number(value, &v) || v < 0 || letter.size() != 1 || (letter[0] != positive && letter[0] != negative))
@@ -139,8 +139,8 @@ NmeaResult ReadNmeaSentence(std::string_view s, NmeaFix* fix)
             return NmeaResult::Malformed;
         out.hasTime = TimeOfDay(f[1], &out.secondOfDay);
         int d = 0, m = 0, y = 0;
-        if (f[9].size() == 6 && Digits(f[9], 0, 2, &d) && Digits(f[9], 2, 2, &m) && Digits(f[9], 4, 2, &y) &&
-            d >= 1 && d <= 31 && m >= 1 && m <= 12) {
+        if (f[9].size() == 6 && Digits(f[9], 0, 2, &d) && Digits(f[9], 2, 2, &m) && Digits(f[9], 4, 2, &y) && d >= 1 &&
+            d <= 31 && m >= 1 && m <= 12) {
             out.hasDate = true;
             out.day = DaysFromCivil(2000 + y, m, d);
         }

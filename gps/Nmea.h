@@ -18,16 +18,16 @@ enum class NmeaResult {
 
 /// What one RMC or GGA sentence says.
 struct NmeaFix {
-    bool rmc = false;        ///< RMC (speed and date), else GGA
-    bool valid = false;      ///< RMC status A, or GGA fix quality above 0
-    double latitude = 0;     ///< signed decimal degrees (south negative)
-    double longitude = 0;    ///< signed decimal degrees (west negative)
-    double kmh = 0;          ///< RMC only: speed over ground, knots x 1.852
-    double altitude = 0;     ///< GGA only, metres
+    bool rmc = false;      ///< RMC (speed and date), else GGA
+    bool valid = false;    ///< RMC status A, or GGA fix quality above 0
+    double latitude = 0;   ///< signed decimal degrees (south negative)
+    double longitude = 0;  ///< signed decimal degrees (west negative)
+    double kmh = 0;        ///< RMC only: speed over ground, knots x 1.852
+    double altitude = 0;   ///< GGA only, metres
     bool hasTime = false;
     double secondOfDay = 0;  ///< UTC, from hhmmss.ss
     bool hasDate = false;
-    std::int64_t day = 0;    ///< RMC only: days since 1970-01-01 of the DDMMYY date
+    std::int64_t day = 0;  ///< RMC only: days since 1970-01-01 of the DDMMYY date
 };
 
 /// Reads one sentence: text from '$' to the end of the line (the line end may be there or not).

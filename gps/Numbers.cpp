@@ -12,17 +12,11 @@
 
 namespace {
 
-bool IsCSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsHexDigit(char c)
-{
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
@@ -147,11 +141,9 @@ double ReadDecimalPrefix(std::string_view s)
     const std::size_t body = i;
 
     if (StartsWithNoCase(s, body, "inf"))
-        return negative ? -std::numeric_limits<double>::infinity()
-                        : std::numeric_limits<double>::infinity();
+        return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
     if (StartsWithNoCase(s, body, "nan"))
-        return negative ? -std::numeric_limits<double>::quiet_NaN()
-                        : std::numeric_limits<double>::quiet_NaN();
+        return negative ? -std::numeric_limits<double>::quiet_NaN() : std::numeric_limits<double>::quiet_NaN();
 
     // Hexadecimal: "0x" followed by at least one hex digit (before or after the point);
     // otherwise the number is the "0" alone.
@@ -161,8 +153,7 @@ double ReadDecimalPrefix(std::string_view s)
             std::int64_t exponent = 0;
             std::size_t end = ScanExponent(s, m.end, 'p', &exponent);
             double value = 0.0;
-            auto [ptr, ec] = std::from_chars(s.data() + body + 2, s.data() + end, value,
-                                             std::chars_format::hex);
+            auto [ptr, ec] = std::from_chars(s.data() + body + 2, s.data() + end, value, std::chars_format::hex);
             if (ec == std::errc::result_out_of_range)
                 return OutOfRange(negative, m.leadingMagnitude * 4 + exponent > 0);
             if (ec != std::errc())
@@ -178,8 +169,7 @@ double ReadDecimalPrefix(std::string_view s)
     std::int64_t exponent = 0;
     std::size_t end = ScanExponent(s, m.end, 'e', &exponent);
     double value = 0.0;
-    auto [ptr, ec] = std::from_chars(s.data() + body, s.data() + end, value,
-                                     std::chars_format::general);
+    auto [ptr, ec] = std::from_chars(s.data() + body, s.data() + end, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range)
         return OutOfRange(negative, m.nonZero && m.leadingMagnitude + exponent > 0);
     if (ec != std::errc())
@@ -191,8 +181,7 @@ std::string FormatFixed6(double value)
 {
     // The widest result, -DBL_MAX, is 1 + 309 + 1 + 6 characters.
     char buffer[400];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::fixed, 6);
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     if (ec != std::errc())
         return std::string();
     return std::string(buffer, end);

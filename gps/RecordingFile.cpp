@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr std::uint32_t kAlias = (std::uint32_t('a') << 24) | (std::uint32_t('l') << 16) |
-                                 (std::uint32_t('i') << 8) | std::uint32_t('s');
+constexpr std::uint32_t kAlias = (std::uint32_t('a') << 24) | (std::uint32_t('l') << 16) | (std::uint32_t('i') << 8) |
+                                 std::uint32_t('s');
 constexpr std::int64_t kMaxSeconds = 48 * 3600;
 
 // The record texts of the third track, as ReadGpsTextTrack reads them through the engine. False
@@ -27,8 +27,8 @@ bool ReadNativeRecords(const BoxReader& movie, std::vector<QString>& texts)
     const std::int64_t scale = track.MediaTimeScale();
     if (scale <= 0)
         return false;
-    const std::int64_t count = std::min<std::int64_t>(std::int64_t(std::min<std::uint64_t>(track.SampleCount(), 1u << 30)),
-                                                      kMaxSeconds);
+    const std::int64_t count =
+        std::min<std::int64_t>(std::int64_t(std::min<std::uint64_t>(track.SampleCount(), 1u << 30)), kMaxSeconds);
     std::uint8_t buffer[512];
     for (std::int64_t c = 0; c < count; ++c) {
         std::size_t n = 0;

@@ -10,8 +10,8 @@
 
 /// The tracks of the recording at path and the length of its movie.
 struct RecordingFileTracks {
-    bool opened = false;          ///< the file is a movie the box reader could read
-    GpsTracks tracks;             ///< family None and empty when no source had data
+    bool opened = false;               ///< the file is a movie the box reader could read
+    GpsTracks tracks;                  ///< family None and empty when no source had data
     std::int64_t durationSeconds = 0;  ///< movie header's duration in whole seconds
 };
 

@@ -41,7 +41,8 @@ QByteArray WriteNumber(double value)
 
 bool PlainScriptName(const QString& name)
 {
-    static const QRegularExpression identifier(QStringLiteral(R"(^[A-Za-z_$][A-Za-z0-9_$]{0,63}(\.[A-Za-z_$][A-Za-z0-9_$]{0,63}){0,3}$)"));
+    static const QRegularExpression identifier(
+        QStringLiteral(R"(^[A-Za-z_$][A-Za-z0-9_$]{0,63}(\.[A-Za-z_$][A-Za-z0-9_$]{0,63}){0,3}$)"));
     return identifier.match(name).hasMatch();
 }
 
@@ -67,7 +68,8 @@ ConvertAnswer AnswerConversion(const QUrlQuery& query)
     if (query.queryItemValue(QStringLiteral("ak")).isEmpty()) {
         return Failure(callback, ConvertNoKey);
     }
-    if (query.hasQueryItem(QStringLiteral("from")) && query.queryItemValue(QStringLiteral("from")) != QLatin1String("1")) {
+    if (query.hasQueryItem(QStringLiteral("from")) &&
+        query.queryItemValue(QStringLiteral("from")) != QLatin1String("1")) {
         return Failure(callback, ConvertBadFrom);
     }
     if (query.hasQueryItem(QStringLiteral("to")) && query.queryItemValue(QStringLiteral("to")) != QLatin1String("5")) {

@@ -8,11 +8,11 @@
 /// Status codes of a conversion answer.
 enum ConvertStatus : int {
     ConvertOk = 0,
-    ConvertNoKey = 101,        ///< ak missing or empty
-    ConvertBadFrom = 21,       ///< from is not 1
-    ConvertBadTo = 22,         ///< to is not 5
-    ConvertBadCoords = 24,     ///< coords missing or not "x,y;x,y..." with finite numbers
-    ConvertTooManyCoords = 25, ///< more than kMaxConvertPoints points
+    ConvertNoKey = 101,         ///< ak missing or empty
+    ConvertBadFrom = 21,        ///< from is not 1
+    ConvertBadTo = 22,          ///< to is not 5
+    ConvertBadCoords = 24,      ///< coords missing or not "x,y;x,y..." with finite numbers
+    ConvertTooManyCoords = 25,  ///< more than kMaxConvertPoints points
 };
 
 /// Points one request may carry.

@@ -25,8 +25,8 @@ bool CMapPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, 
     return silent ? false : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
 }
 
-void CMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
-                                        int lineNumber, const QString& sourceID)
+void CMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                        const QString& sourceID)
 {
     if (message.startsWith(QLatin1String("vindrel:"))) {
         emit pageMessage(message);
@@ -48,22 +48,10 @@ CExplorer1::CExplorer1(QWidget* parent, QWebEngineProfile* profile) : QWebEngine
 
 CExplorer1::~CExplorer1() = default;
 
-void CExplorer1::Navigate(const QString& path)
-{
-    load(QUrl::fromLocalFile(path));
-}
+void CExplorer1::Navigate(const QString& path) { load(QUrl::fromLocalFile(path)); }
 
-void CExplorer1::SetSilent(bool on)
-{
-    mapPage->SetSilent(on);
-}
+void CExplorer1::SetSilent(bool on) { mapPage->SetSilent(on); }
 
-bool CExplorer1::IsSilent() const
-{
-    return mapPage->IsSilent();
-}
+bool CExplorer1::IsSilent() const { return mapPage->IsSilent(); }
 
-void CExplorer1::ExecScript(const QString& script)
-{
-    mapPage->runJavaScript(script);
-}
+void CExplorer1::ExecScript(const QString& script) { mapPage->runJavaScript(script); }

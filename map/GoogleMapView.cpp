@@ -74,10 +74,7 @@ CGoogleMapView::~CGoogleMapView()
     disconnect(this, nullptr, this, nullptr);
 }
 
-void CGoogleMapView::SetMessageTarget(QObject* target)
-{
-    messageTarget = target;
-}
+void CGoogleMapView::SetMessageTarget(QObject* target) { messageTarget = target; }
 
 void CGoogleMapView::Send(int message, std::uintptr_t wParam, std::intptr_t lParam)
 {
@@ -118,15 +115,9 @@ void CGoogleMapView::ProbeUnreportedLoad(int triesLeft)
                           });
 }
 
-void CGoogleMapView::SetMapViewSilent()
-{
-    SetSilent(true);
-}
+void CGoogleMapView::SetMapViewSilent() { SetSilent(true); }
 
-void CGoogleMapView::RunPageScript(const QString& script)
-{
-    ExecScript(script);
-}
+void CGoogleMapView::RunPageScript(const QString& script) { ExecScript(script); }
 
 void CGoogleMapView::CallPageFunction(const QString& name, const QString& first, const QString& second)
 {
@@ -138,6 +129,7 @@ void CGoogleMapView::SendRouteToMap(const QList<GpsSample>& gpsTrack)
     qCDebug(lcMap) << "route of" << gpsTrack.size() << "points sent to" << url().fileName();
     RunPageScript(QStringLiteral("clearPath()"));
     for (const GpsSample& sample : gpsTrack) {
-        CallPageFunction(QStringLiteral("appendPathNode"), ScriptNumber(sample.longitude), ScriptNumber(sample.latitude));
+        CallPageFunction(QStringLiteral("appendPathNode"), ScriptNumber(sample.longitude),
+                         ScriptNumber(sample.latitude));
     }
 }

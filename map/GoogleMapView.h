@@ -49,6 +49,6 @@ private:
     void ProbeUnreportedLoad(int triesLeft);
 
     QPointer<QObject> messageTarget;
-    QUrl navigated;          ///< the page last navigated to
-    bool reported = false;   ///< its load has been reported (message 1025)
+    QUrl navigated;         ///< the page last navigated to
+    bool reported = false;  ///< its load has been reported (message 1025)
 };

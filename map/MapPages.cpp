@@ -76,10 +76,7 @@ AppFolders DefaultAppFolders()
     return {WithSlash(data) + QStringLiteral("URL/"), WithSlash(pictures) + QStringLiteral("VideoShots/")};
 }
 
-QString UrlFolder()
-{
-    return DefaultAppFolders().urlFolder;
-}
+QString UrlFolder() { return DefaultAppFolders().urlFolder; }
 
 QString PageResourcePath(int resourceId)
 {

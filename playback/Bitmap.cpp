@@ -37,9 +37,9 @@ std::vector<std::uint8_t> MakeDib24(const std::uint8_t* bgrx, int width, int hei
     PutLe16(h + 14, 24);                    // bits per pixel
     PutLe32(h + 16, 0);                     // no compression
     PutLe32(h + 20, std::uint32_t(imageBytes));
-    PutLe32(h + 24, 2835);                  // 72 dots per inch, in dots per metre
+    PutLe32(h + 24, 2835);  // 72 dots per inch, in dots per metre
     PutLe32(h + 28, 2835);
-    PutLe32(h + 32, 0);                     // no colour table
+    PutLe32(h + 32, 0);  // no colour table
     PutLe32(h + 36, 0);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* src = bgrx + std::size_t(height - 1 - y) * stride;

@@ -38,8 +38,7 @@ public:
     BoxResult ReadAt(std::uint64_t offset, void* out, std::size_t n) const override
     {
         if (offset > size_ || n > size_ - offset)
-            return Truncated("the file ends at byte " + Num(size_) + ", before byte " +
-                             Num(offset + n));
+            return Truncated("the file ends at byte " + Num(size_) + ", before byte " + Num(offset + n));
         auto* dst = static_cast<std::uint8_t*>(out);
         while (n > 0) {
             const std::size_t step = std::min<std::size_t>(n, 1u << 30);
@@ -70,8 +69,7 @@ public:
     BoxResult ReadAt(std::uint64_t offset, void* out, std::size_t n) const override
     {
         if (offset > bytes_.size() || n > bytes_.size() - offset)
-            return Truncated("the data ends at byte " + Num(bytes_.size()) + ", before byte " +
-                             Num(offset + n));
+            return Truncated("the data ends at byte " + Num(bytes_.size()) + ", before byte " + Num(offset + n));
         if (n > 0)
             std::memcpy(out, bytes_.data() + offset, n);
         return {};
@@ -97,10 +95,7 @@ bool Printable(std::uint32_t code)
 
 namespace boxes {
 
-BoxStatus Header::Status() const
-{
-    return fit == HeaderFit::BelowHeader ? BoxStatus::Malformed : BoxStatus::Truncated;
-}
+BoxStatus Header::Status() const { return fit == HeaderFit::BelowHeader ? BoxStatus::Malformed : BoxStatus::Truncated; }
 
 BoxResult ReadHeader(const ByteSource& source, std::uint64_t pos, std::uint64_t end, Header* header)
 {
@@ -156,15 +151,13 @@ namespace {
 
 BoxResult TooShort(const BoxSpan& box, const std::string& where)
 {
-    return Malformed("'" + FourCCText(box.type) + "' is too short (" + Num(box.PayloadSize()) +
-                     " bytes)" + where);
+    return Malformed("'" + FourCCText(box.type) + "' is too short (" + Num(box.PayloadSize()) + " bytes)" + where);
 }
 
 // Reads up to `want` bytes of a small full box's payload into buf, at least `need` of them, and
 // checks the version in its first byte. *got: the bytes read.
-BoxResult ReadSmallBox(const ByteSource& source, const BoxSpan& box, std::uint8_t* buf,
-                       std::size_t want, std::size_t need, unsigned maxVersion,
-                       const std::string& where, std::size_t* got)
+BoxResult ReadSmallBox(const ByteSource& source, const BoxSpan& box, std::uint8_t* buf, std::size_t want,
+                       std::size_t need, unsigned maxVersion, const std::string& where, std::size_t* got)
 {
     const std::uint64_t size = box.PayloadSize();
     if (size < need)
@@ -181,9 +174,8 @@ BoxResult ReadSmallBox(const ByteSource& source, const BoxSpan& box, std::uint8_
 // The header boxes 'mvhd', 'mdhd' and 'tkhd' open alike: version and flags, then the creation and
 // modification times, 64-bit in version 1. Reads size0 bytes of the payload (size1 in version 1)
 // into buf; *fields: the first byte after the times.
-BoxResult ReadTimedHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
-                          std::size_t size0, std::size_t size1, std::uint8_t* buf,
-                          const std::uint8_t** fields)
+BoxResult ReadTimedHeader(const ByteSource& source, const BoxSpan& box, const std::string& where, std::size_t size0,
+                          std::size_t size1, std::uint8_t* buf, const std::uint8_t** fields)
 {
     std::size_t got = 0;
     if (BoxResult r = ReadSmallBox(source, box, buf, size1, 4, 1, where, &got); !r)
@@ -201,8 +193,7 @@ struct MediaHeader {
     std::uint64_t duration = 0;   // 64-bit in version 1
 };
 
-BoxResult ReadMediaHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
-                          MediaHeader* header)
+BoxResult ReadMediaHeader(const ByteSource& source, const BoxSpan& box, const std::string& where, MediaHeader* header)
 {
     std::uint8_t b[32];
     const std::uint8_t* f = nullptr;
@@ -210,8 +201,8 @@ BoxResult ReadMediaHeader(const ByteSource& source, const BoxSpan& box, const st
         return r;
     const std::uint32_t scale = BE32(f);
     if (scale == 0 || scale > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
-        return Malformed(std::string(box.type == Code("mvhd") ? "movie" : "media") + " time scale " +
-                         Num(scale) + " is out of range" + where);
+        return Malformed(std::string(box.type == Code("mvhd") ? "movie" : "media") + " time scale " + Num(scale) +
+                         " is out of range" + where);
     header->timeScale = scale;
     header->duration = b[0] == 1 ? BE64(f + 4) : BE32(f + 4);
     return {};
@@ -222,8 +213,7 @@ struct TrackHeader {
     std::uint32_t trackId = 0;
 };
 
-BoxResult ReadTrackHeader(const ByteSource& source, const BoxSpan& box, const std::string& where,
-                          TrackHeader* header)
+BoxResult ReadTrackHeader(const ByteSource& source, const BoxSpan& box, const std::string& where, TrackHeader* header)
 {
     std::uint8_t b[24];
     const std::uint8_t* f = nullptr;
@@ -238,8 +228,7 @@ struct HandlerReference {
     std::uint32_t handlerType = 0;
 };
 
-BoxResult ReadHandler(const ByteSource& source, const BoxSpan& box, const std::string& where,
-                      HandlerReference* handler)
+BoxResult ReadHandler(const ByteSource& source, const BoxSpan& box, const std::string& where, HandlerReference* handler)
 {
     // version/flags, pre-defined (QuickTime: the component type), then the handler type
     // (QuickTime: the component subtype)
@@ -360,12 +349,13 @@ std::shared_ptr<const ByteSource> MakeMemorySource(std::vector<std::uint8_t> byt
 BoxResult BoxTrack::FindSample(std::int64_t mediaTime, SampleLocation* out) const
 {
     if (mediaTime < 0)
-        return BoxResult::Fail(BoxStatus::NoSample, "time " + std::to_string(mediaTime) +
-                                                        " lies before the first sample");
-    if (mediaTime >= sttsTotalTime_)
         return BoxResult::Fail(BoxStatus::NoSample,
-                               "time " + std::to_string(mediaTime) + " lies past the last sample, "
-                               "which ends at " + std::to_string(sttsTotalTime_));
+                               "time " + std::to_string(mediaTime) + " lies before the first sample");
+    if (mediaTime >= sttsTotalTime_)
+        return BoxResult::Fail(BoxStatus::NoSample, "time " + std::to_string(mediaTime) +
+                                                        " lies past the last sample, "
+                                                        "which ends at " +
+                                                        std::to_string(sttsTotalTime_));
     // The last run that starts at or before the time; runs of zero duration never hold it, and
     // the one after them starts at the same time, so upper_bound steps past them.
     auto it = std::upper_bound(timeRuns_.begin(), timeRuns_.end(), mediaTime,
@@ -378,8 +368,8 @@ BoxResult BoxTrack::FindSample(std::int64_t mediaTime, SampleLocation* out) cons
     const std::uint64_t step = std::uint64_t(mediaTime - run.firstTime) / run.delta;
     const std::uint64_t index = run.firstSample + step;
     if (index >= sampleCount_)
-        return Malformed("time-to-sample table gives sample " + Num(index + 1) +
-                         " but the size table has " + Num(sampleCount_));
+        return Malformed("time-to-sample table gives sample " + Num(index + 1) + " but the size table has " +
+                         Num(sampleCount_));
     BoxResult r = LocateSample(index, out);
     if (r) {
         out->decodeTime = run.firstTime + std::int64_t(step * run.delta);
@@ -391,12 +381,10 @@ BoxResult BoxTrack::FindSample(std::int64_t mediaTime, SampleLocation* out) cons
 BoxResult BoxTrack::LocateSample(std::uint64_t index, SampleLocation* out) const
 {
     if (index >= sampleCount_)
-        return BoxResult::Fail(BoxStatus::NoSample, "sample " + Num(index + 1) +
-                                                        " does not exist; the track has " +
-                                                        Num(sampleCount_));
+        return BoxResult::Fail(BoxStatus::NoSample,
+                               "sample " + Num(index + 1) + " does not exist; the track has " + Num(sampleCount_));
     if (index >= chunkedSamples_)
-        return Malformed("no chunk holds sample " + Num(index + 1) + "; the chunks hold " +
-                         Num(chunkedSamples_));
+        return Malformed("no chunk holds sample " + Num(index + 1) + "; the chunks hold " + Num(chunkedSamples_));
     auto it = std::upper_bound(chunkRuns_.begin(), chunkRuns_.end(), index,
                                [](std::uint64_t s, const ChunkRun& r) { return s < r.firstSample; });
     if (it == chunkRuns_.begin() || (it - 1)->samplesPerChunk == 0)
@@ -405,8 +393,8 @@ BoxResult BoxTrack::LocateSample(std::uint64_t index, SampleLocation* out) const
     const std::uint64_t chunkInRun = (index - run.firstSample) / run.samplesPerChunk;
     const std::uint64_t chunk = run.firstChunk + chunkInRun;
     if (chunk >= chunkOffsets_.size())
-        return Malformed("sample " + Num(index + 1) + " lies in chunk " + Num(chunk + 1) +
-                         " of " + Num(chunkOffsets_.size()));
+        return Malformed("sample " + Num(index + 1) + " lies in chunk " + Num(chunk + 1) + " of " +
+                         Num(chunkOffsets_.size()));
     const std::uint64_t firstInChunk = run.firstSample + chunkInRun * run.samplesPerChunk;
     std::uint64_t within = 0;
     std::uint32_t size = 0;
@@ -428,20 +416,18 @@ BoxResult BoxTrack::LocateSample(std::uint64_t index, SampleLocation* out) const
     return {};
 }
 
-BoxResult BoxReader::ReadSample(const SampleLocation& sample, std::uint8_t* buffer,
-                                std::size_t capacity, std::size_t* byteCount) const
+BoxResult BoxReader::ReadSample(const SampleLocation& sample, std::uint8_t* buffer, std::size_t capacity,
+                                std::size_t* byteCount) const
 {
     if (byteCount)
         *byteCount = 0;
     if (sample.size > capacity)
-        return BoxResult::Fail(BoxStatus::TooLarge, "sample " + Num(sample.index + 1) + " is " +
-                                                        Num(sample.size) + " bytes; the buffer holds " +
-                                                        Num(capacity));
+        return BoxResult::Fail(BoxStatus::TooLarge, "sample " + Num(sample.index + 1) + " is " + Num(sample.size) +
+                                                        " bytes; the buffer holds " + Num(capacity));
     const std::uint64_t fileSize = source_->Size();
     if (sample.offset > fileSize || sample.size > fileSize - sample.offset)
-        return Truncated("sample " + Num(sample.index + 1) + " (bytes " + Num(sample.offset) +
-                         " to " + Num(sample.offset + sample.size) +
-                         ") lies past the end of the file at " + Num(fileSize));
+        return Truncated("sample " + Num(sample.index + 1) + " (bytes " + Num(sample.offset) + " to " +
+                         Num(sample.offset + sample.size) + ") lies past the end of the file at " + Num(fileSize));
     if (sample.size > 0 && !buffer)
         return BoxResult::Fail(BoxStatus::TooLarge, "no buffer");
     if (BoxResult r = source_->ReadAt(sample.offset, buffer, sample.size); !r)
@@ -452,8 +438,7 @@ BoxResult BoxReader::ReadSample(const SampleLocation& sample, std::uint8_t* buff
 }
 
 BoxResult BoxReader::ReadSample(const BoxTrack& track, std::int64_t mediaTime, std::uint8_t* buffer,
-                                std::size_t capacity, std::size_t* byteCount,
-                                SampleLocation* where) const
+                                std::size_t capacity, std::size_t* byteCount, SampleLocation* where) const
 {
     if (byteCount)
         *byteCount = 0;
@@ -470,8 +455,7 @@ BoxResult BoxReader::ReadSample(const BoxTrack& track, std::int64_t mediaTime, s
 // Fills the tables of one track. Kept apart from the tree walk so the walk stays readable.
 class BoxTrackBuilder {
 public:
-    BoxTrackBuilder(const ByteSource& source, BoxTrack& track, const std::string& where,
-                    std::uint64_t* movieTableBytes)
+    BoxTrackBuilder(const ByteSource& source, BoxTrack& track, const std::string& where, std::uint64_t* movieTableBytes)
         : source_(source), track_(track), where_(where), movieTableBytes_(movieTableBytes)
     {
     }
@@ -585,8 +569,8 @@ BoxResult BoxTrackBuilder::Budget(const char* table, std::uint64_t entries, std:
     // entries < 2^32 and entrySize <= 24: no overflow.
     *movieTableBytes_ += entries * entrySize;
     if (*movieTableBytes_ > BoxLimits::kMaxTableBytes)
-        return Bad(std::string("the sample tables need more than ") +
-                   Num(BoxLimits::kMaxTableBytes >> 20) + " MiB at '" + table + "'");
+        return Bad(std::string("the sample tables need more than ") + Num(BoxLimits::kMaxTableBytes >> 20) +
+                   " MiB at '" + table + "'");
     return {};
 }
 
@@ -687,8 +671,8 @@ BoxResult BoxTrackBuilder::SampleToChunk(const BoxSpan& box)
     std::uint64_t count = 0;
     if (BoxResult r = EntryCount(box, "stsc", 12, count); !r)
         return r;
-    if (BoxResult r = Budget("stsc", std::min(count, std::uint64_t(track_.chunkOffsets_.size())),
-                             sizeof(BoxTrack::ChunkRun));
+    if (BoxResult r =
+            Budget("stsc", std::min(count, std::uint64_t(track_.chunkOffsets_.size())), sizeof(BoxTrack::ChunkRun));
         !r)
         return r;
     const std::uint64_t chunks = track_.chunkOffsets_.size();
@@ -721,8 +705,8 @@ BoxResult BoxTrackBuilder::SampleToChunk(const BoxSpan& box)
     return {};
 }
 
-BoxResult BoxTrackBuilder::Tables(const BoxSpan* stts, const BoxSpan* stsc, const BoxSpan* stsz,
-                                  const BoxSpan* stz2, const BoxSpan* stco, const BoxSpan* co64)
+BoxResult BoxTrackBuilder::Tables(const BoxSpan* stts, const BoxSpan* stsc, const BoxSpan* stsz, const BoxSpan* stz2,
+                                  const BoxSpan* stco, const BoxSpan* co64)
 {
     if (!stsz && !stz2)
         return Bad("sample table has no sample sizes (stsz)");
@@ -750,8 +734,7 @@ public:
 private:
     // Reads the header of the box at pos inside [.., end) of the parent. *done is set (with Ok)
     // at a QuickTime list terminator: four zero bytes closing a container.
-    BoxResult ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent, BoxSpan* box,
-                          bool* done);
+    BoxResult ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent, BoxSpan* box, bool* done);
     // Counts a box header against the limit on boxes.
     BoxResult CountBox();
     // Calls f(child, depth) for every child box of parent.
@@ -775,8 +758,8 @@ BoxResult BoxMovieParser::CountBox()
     return {};
 }
 
-BoxResult BoxMovieParser::ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent,
-                                      BoxSpan* box, bool* done)
+BoxResult BoxMovieParser::ChildHeader(std::uint64_t pos, std::uint64_t end, std::uint32_t parent, BoxSpan* box,
+                                      bool* done)
 {
     using boxes::HeaderFit;
     *done = false;
@@ -795,11 +778,10 @@ BoxResult BoxMovieParser::ChildHeader(std::uint64_t pos, std::uint64_t end, std:
     switch (h.fit) {
     case HeaderFit::NoLargeSize:
         return Malformed(type + " has a 64-bit size that does not fit '" + FourCCText(parent) + "'");
-    case HeaderFit::BelowHeader:
-        return Malformed(type + " declares " + Num(h.size) + " bytes, less than its header");
+    case HeaderFit::BelowHeader: return Malformed(type + " declares " + Num(h.size) + " bytes, less than its header");
     case HeaderFit::PastEnd:
-        return Malformed(type + " (" + Num(h.size) + " bytes) is longer than its parent '" +
-                         FourCCText(parent) + "' (" + Num(h.room) + " bytes left)");
+        return Malformed(type + " (" + Num(h.size) + " bytes) is longer than its parent '" + FourCCText(parent) +
+                         "' (" + Num(h.room) + " bytes left)");
     default: break;
     }
     *box = h.box;
@@ -848,11 +830,10 @@ BoxResult BoxMovieParser::Run()
             return Malformed("not a movie: no box at byte " + Num(pos) + " (type " + type + ")");
         const bool moov = box.type == Code("moov");
         switch (h.fit) {
-        case HeaderFit::NoLargeSize:
-            return BoxResult::Fail(h.Status(), cutHeader);
+        case HeaderFit::NoLargeSize: return BoxResult::Fail(h.Status(), cutHeader);
         case HeaderFit::BelowHeader:
-            return BoxResult::Fail(h.Status(), type + " at byte " + Num(pos) + " declares " +
-                                                   Num(h.size) + " bytes, less than its header");
+            return BoxResult::Fail(h.Status(), type + " at byte " + Num(pos) + " declares " + Num(h.size) +
+                                                   " bytes, less than its header");
         case HeaderFit::PastEnd:
             return BoxResult::Fail(h.Status(), moov ? "movie box cut short: it declares " + Num(h.size) +
                                                           " bytes, the file holds " + Num(h.room)

@@ -40,14 +40,14 @@ struct BoxResult {
 
 /// Upper bounds the reader enforces on what a file may declare.
 struct BoxLimits {
-    static constexpr int kMaxDepth = 32;                             ///< nesting of boxes
-    static constexpr std::uint64_t kMaxBoxes = 1u << 20;             ///< box headers visited
+    static constexpr int kMaxDepth = 32;                  ///< nesting of boxes
+    static constexpr std::uint64_t kMaxBoxes = 1u << 20;  ///< box headers visited
     static constexpr std::size_t kMaxTracks = 1024;
-    static constexpr std::uint64_t kMaxTableEntries = 1u << 24;      ///< per stts/stsc/stco/co64
-    static constexpr std::uint64_t kMaxSampleSizes = 1u << 24;       ///< per stsz/stz2 size table
+    static constexpr std::uint64_t kMaxTableEntries = 1u << 24;  ///< per stts/stsc/stco/co64
+    static constexpr std::uint64_t kMaxSampleSizes = 1u << 24;   ///< per stsz/stz2 size table
     /// Memory the lookup tables of all tracks may take together.
     static constexpr std::uint64_t kMaxTableBytes = std::uint64_t(512) << 20;
-    static constexpr std::size_t kMaxDataReferences = 64;            ///< dref entries kept
+    static constexpr std::size_t kMaxDataReferences = 64;  ///< dref entries kept
 };
 
 /// Bytes addressed by offset: a file read with pread, or memory.
@@ -87,18 +87,18 @@ struct DataReference {
 
 /// Where one sample lies and when it plays, in media time.
 struct SampleLocation {
-    std::uint64_t index = 0;     ///< from 0
-    std::uint64_t offset = 0;    ///< in the file
-    std::uint32_t size = 0;      ///< in bytes
+    std::uint64_t index = 0;   ///< from 0
+    std::uint64_t offset = 0;  ///< in the file
+    std::uint32_t size = 0;    ///< in bytes
     std::int64_t decodeTime = 0;
-    std::int64_t duration = 0;   ///< 0 when located by index alone
+    std::int64_t duration = 0;  ///< 0 when located by index alone
 };
 
 /// One track of a movie: its media header, handler, data references and sample tables.
 class BoxTrack {
 public:
-    std::uint32_t TrackId() const { return trackId_; }              ///< from tkhd; 0 when absent
-    std::uint32_t HandlerType() const { return handlerType_; }      ///< 'vide', 'soun', 'text', ...
+    std::uint32_t TrackId() const { return trackId_; }          ///< from tkhd; 0 when absent
+    std::uint32_t HandlerType() const { return handlerType_; }  ///< 'vide', 'soun', 'text', ...
     /// Why the track could not be read ("malformed: no sample table ('stbl') (track 3)"); empty
     /// for a sound track. A damaged track keeps its place and handler type (when its handler box
     /// was read) but has no samples and no data references.
@@ -122,13 +122,13 @@ private:
     friend class BoxTrackBuilder;
     friend class BoxMovieParser;  // empties a damaged track
 
-    struct TimeRun {          // stts entries with their running totals
+    struct TimeRun {  // stts entries with their running totals
         std::uint64_t firstSample;
         std::int64_t firstTime;
         std::uint32_t count;
         std::uint32_t delta;
     };
-    struct ChunkRun {         // stsc entries with their running totals
+    struct ChunkRun {  // stsc entries with their running totals
         std::uint64_t firstSample;
         std::uint32_t firstChunk;  // from 0
         std::uint32_t samplesPerChunk;
@@ -147,7 +147,7 @@ private:
     std::vector<TimeRun> timeRuns_;
     std::int64_t sttsTotalTime_ = 0;
     std::vector<ChunkRun> chunkRuns_;
-    std::uint64_t chunkedSamples_ = 0;       // samples the chunk runs hold
+    std::uint64_t chunkedSamples_ = 0;  // samples the chunk runs hold
     std::vector<std::uint64_t> chunkOffsets_;
 };
 
@@ -171,9 +171,8 @@ public:
 
     /// Copies the bytes of the sample at mediaTime into buffer. TooLarge (buffer untouched) when
     /// the sample is larger than capacity; Truncated when its bytes lie past the end of the file.
-    BoxResult ReadSample(const BoxTrack& track, std::int64_t mediaTime, std::uint8_t* buffer,
-                         std::size_t capacity, std::size_t* byteCount,
-                         SampleLocation* where = nullptr) const;
+    BoxResult ReadSample(const BoxTrack& track, std::int64_t mediaTime, std::uint8_t* buffer, std::size_t capacity,
+                         std::size_t* byteCount, SampleLocation* where = nullptr) const;
     /// The same for a located sample.
     BoxResult ReadSample(const SampleLocation& sample, std::uint8_t* buffer, std::size_t capacity,
                          std::size_t* byteCount) const;

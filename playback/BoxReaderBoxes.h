@@ -17,8 +17,7 @@ constexpr std::uint32_t Code(const char (&c)[5])
 inline std::uint16_t BE16(const std::uint8_t* p) { return std::uint16_t((p[0] << 8) | p[1]); }
 inline std::uint32_t BE32(const std::uint8_t* p)
 {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
 }
 inline std::uint64_t BE64(const std::uint8_t* p) { return (std::uint64_t(BE32(p)) << 32) | BE32(p + 4); }
 
@@ -34,10 +33,10 @@ enum class HeaderFit {
 
 struct Header {
     HeaderFit fit = HeaderFit::NoHeader;
-    BoxSpan box;                  ///< type once read; start, payload and end when it fits
-    std::uint64_t size = 0;       ///< the declared size (a 0 read as the room), once read
-    std::uint64_t headerSize = 0; ///< 8, or 16 with a 64-bit size
-    std::uint64_t room = 0;       ///< bytes from the header's start to the end of the room
+    BoxSpan box;                   ///< type once read; start, payload and end when it fits
+    std::uint64_t size = 0;        ///< the declared size (a 0 read as the room), once read
+    std::uint64_t headerSize = 0;  ///< 8, or 16 with a 64-bit size
+    std::uint64_t room = 0;        ///< bytes from the header's start to the end of the room
 
     /// A header that does not fit, read where the room ends with the data (the file, or a listing
     /// of the boxes up to its end): Truncated when the data ends inside the header or the box,

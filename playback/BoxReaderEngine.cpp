@@ -263,8 +263,8 @@ long BoxReaderEngine::MediaSampleCount(Media media)
     return static_cast<long>(std::min(track->SampleCount(), kMax));
 }
 
-OSErr BoxReaderEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity,
-                                       long* byteCount, TimeValue64 mediaTime)
+OSErr BoxReaderEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
+                                       TimeValue64 mediaTime)
 {
     if (byteCount)
         *byteCount = 0;
@@ -276,8 +276,7 @@ OSErr BoxReaderEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long c
         return kEngineParamErr;
     std::size_t got = 0;
     try {
-        BoxResult r = entry->reader->ReadSample(*track, mediaTime, buffer,
-                                                static_cast<std::size_t>(capacity), &got);
+        BoxResult r = entry->reader->ReadSample(*track, mediaTime, buffer, static_cast<std::size_t>(capacity), &got);
         if (!r)
             return SampleErrorCode(r.status);
     } catch (const std::exception&) {

@@ -66,8 +66,8 @@ private:
 
     OSErr AddMovie(Movie* movie, const FileEntry& file);
     MovieEntry* FindMovie(Movie movie) const;
-    const BoxTrack* FindTrack(const std::unordered_map<std::uintptr_t, TrackRef>& table,
-                              const void* handle, const MovieEntry** movie = nullptr) const;
+    const BoxTrack* FindTrack(const std::unordered_map<std::uintptr_t, TrackRef>& table, const void* handle,
+                              const MovieEntry** movie = nullptr) const;
     std::uintptr_t NextHandle();
 
     std::map<std::int16_t, FileEntry> files_;

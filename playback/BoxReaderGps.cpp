@@ -23,8 +23,8 @@ std::string HeaderProblem(const Header& h, std::uint64_t pos)
 
 }  // namespace
 
-BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t end,
-                    std::size_t limit, std::vector<BoxSpan>* boxes)
+BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t end, std::size_t limit,
+                    std::vector<BoxSpan>* boxes)
 {
     boxes->clear();
     end = std::min(end, source.Size());
@@ -43,8 +43,7 @@ BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t
     return {};
 }
 
-BoxResult ListChildren(const ByteSource& source, const BoxSpan& parent, std::size_t limit,
-                       std::vector<BoxSpan>* boxes)
+BoxResult ListChildren(const ByteSource& source, const BoxSpan& parent, std::size_t limit, std::vector<BoxSpan>* boxes)
 {
     return ListBoxes(source, parent.payload, parent.end, limit, boxes);
 }

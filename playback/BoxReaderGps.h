@@ -13,12 +13,11 @@
 
 /// The boxes in [begin, end) of the source, in order, at most `limit`. A 0 size runs to `end`;
 /// four zero bytes (a QuickTime list terminator) end the listing.
-BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t end,
-                    std::size_t limit, std::vector<BoxSpan>* boxes);
+BoxResult ListBoxes(const ByteSource& source, std::uint64_t begin, std::uint64_t end, std::size_t limit,
+                    std::vector<BoxSpan>* boxes);
 
 /// The children of a box (ListBoxes over its payload).
-BoxResult ListChildren(const ByteSource& source, const BoxSpan& parent, std::size_t limit,
-                       std::vector<BoxSpan>* boxes);
+BoxResult ListChildren(const ByteSource& source, const BoxSpan& parent, std::size_t limit, std::vector<BoxSpan>* boxes);
 
 /// The first box of the type among the children, when there is one.
 bool FindChild(const ByteSource& source, const BoxSpan& parent, std::uint32_t type, BoxSpan* found);

@@ -66,8 +66,8 @@ OSErr EngineMediaDataRefKind(Media media, short index, OSType* kind, void*, void
 }
 TimeScale EngineMediaTimeScale(Media media) { return CurrentEngine().MediaTimeScale(media); }
 long EngineMediaSampleCount(Media media) { return CurrentEngine().MediaSampleCount(media); }
-OSErr EngineReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
-                            TimeValue64 mediaTime, void*, long)
+OSErr EngineReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 mediaTime,
+                            void*, long)
 {
     return CurrentEngine().ReadMediaSample(media, buffer, capacity, byteCount, mediaTime);
 }
@@ -177,7 +177,10 @@ MovieController EngineNewController(Movie movie, const EngineRect& bounds, long 
 {
     return CurrentEngine().NewController(movie, bounds, flags);
 }
-OSErr ControllerGetBounds(MovieController c, EngineRect* bounds) { return CurrentEngine().ControllerGetBounds(c, bounds); }
+OSErr ControllerGetBounds(MovieController c, EngineRect* bounds)
+{
+    return CurrentEngine().ControllerGetBounds(c, bounds);
+}
 OSErr ControllerAction(MovieController c, short action, void* params)
 {
     return CurrentEngine().ControllerAction(c, action, params);
@@ -192,8 +195,14 @@ OSErr EngineTranslateMessage(const EngineNativeMessage& message, EngineEvent* ev
 {
     return CurrentEngine().TranslateMessage(message, event);
 }
-bool ControllerPassEvent(MovieController c, const EngineEvent& event) { return CurrentEngine().ControllerPassEvent(c, event); }
-TimeValue ControllerCurrentTime(MovieController c, TimeScale* scale) { return CurrentEngine().ControllerCurrentTime(c, scale); }
+bool ControllerPassEvent(MovieController c, const EngineEvent& event)
+{
+    return CurrentEngine().ControllerPassEvent(c, event);
+}
+TimeValue ControllerCurrentTime(MovieController c, TimeScale* scale)
+{
+    return CurrentEngine().ControllerCurrentTime(c, scale);
+}
 PicHandle EngineMoviePicture(Movie movie, TimeValue time) { return CurrentEngine().MoviePicture(movie, time); }
 void EngineDrawPicture(PicHandle picture, const EngineRect& rect) { CurrentEngine().DrawPicture(picture, rect); }
 std::vector<std::uint8_t> EnginePictureToDib(PicHandle picture) { return CurrentEngine().PictureToDib(picture); }

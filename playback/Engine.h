@@ -18,12 +18,12 @@ using TimeValue64 = std::int64_t;
 using TimeScale = std::int32_t;
 
 constexpr OSErr noErr = 0;
-constexpr OSErr kEngineFileNotFound = -43;       ///< the file does not exist or cannot be opened
-constexpr OSErr kEngineBadFileRef = -51;         ///< no open movie file with that reference
-constexpr OSErr kEngineTooManyFiles = -42;       ///< too many movie files open at one time
-constexpr OSErr kEngineParamErr = -50;           ///< a null handle or an argument out of range
-constexpr OSErr kEngineInvalidMovie = -2010;     ///< the file is not a movie: malformed boxes
-constexpr OSErr kEngineTruncatedMovie = -2048;   ///< the file ends inside its movie structure
+constexpr OSErr kEngineFileNotFound = -43;      ///< the file does not exist or cannot be opened
+constexpr OSErr kEngineBadFileRef = -51;        ///< no open movie file with that reference
+constexpr OSErr kEngineTooManyFiles = -42;      ///< too many movie files open at one time
+constexpr OSErr kEngineParamErr = -50;          ///< a null handle or an argument out of range
+constexpr OSErr kEngineInvalidMovie = -2010;    ///< the file is not a movie: malformed boxes
+constexpr OSErr kEngineTruncatedMovie = -2048;  ///< the file ends inside its movie structure
 constexpr OSErr kEngineInvalidTrack = -2009;
 constexpr OSErr kEngineInvalidMedia = -2008;     ///< not a media handle, or its tables disagree
 constexpr OSErr kEngineBadDataRefIndex = -2050;  ///< the media has no data reference with that index
@@ -38,8 +38,8 @@ constexpr OSErr kEngineNotStarted = -2095;       ///< substitute: the engine did
 /// Four-character code from its text, 'alis' -> 0x616C6973.
 constexpr OSType FourCC(const char (&c)[5])
 {
-    return (OSType(std::uint8_t(c[0])) << 24) | (OSType(std::uint8_t(c[1])) << 16) |
-           (OSType(std::uint8_t(c[2])) << 8) | OSType(std::uint8_t(c[3]));
+    return (OSType(std::uint8_t(c[0])) << 24) | (OSType(std::uint8_t(c[1])) << 16) | (OSType(std::uint8_t(c[2])) << 8) |
+           OSType(std::uint8_t(c[3]));
 }
 
 /// A rectangle of the engine: top, left, bottom, right.
@@ -67,9 +67,9 @@ struct EngineFileSpec {
 struct EnginePortObject;
 struct EngineControllerObject;
 struct EnginePictureObject;
-using Port = EnginePortObject*;                  ///< the drawing port of a window
-using MovieController = EngineControllerObject*; ///< the controller that runs a movie in a window
-using PicHandle = EnginePictureObject*;          ///< one frame picture, released with EngineDisposePicture
+using Port = EnginePortObject*;                   ///< the drawing port of a window
+using MovieController = EngineControllerObject*;  ///< the controller that runs a movie in a window
+using PicHandle = EnginePictureObject*;           ///< one frame picture, released with EngineDisposePicture
 /// A native window: the window's QWidget* in the Qt build. The engine only draws into it.
 using NativeWindow = void*;
 
@@ -96,19 +96,19 @@ struct EngineEvent {
     std::int16_t y = 0;
     NativeWindow window = nullptr;
 };
-constexpr std::uint16_t kEngineNullEvent = 0;   ///< nothing for the controller but idle time
+constexpr std::uint16_t kEngineNullEvent = 0;  ///< nothing for the controller but idle time
 constexpr std::uint16_t kEngineMouseDown = 1;
 constexpr std::uint16_t kEngineMouseUp = 2;
 constexpr std::uint16_t kEngineKeyDown = 3;
 constexpr std::uint16_t kEngineKeyUp = 4;
-constexpr std::uint16_t kEngineUpdateEvent = 6; ///< the window is being painted
+constexpr std::uint16_t kEngineUpdateEvent = 6;  ///< the window is being painted
 
 /// Controller action codes the player uses.
-constexpr short kActionSetGrowBoxBounds = 25;      ///< params: const EngineRect*, the growing limit
-constexpr short kActionControllerSizeChanged = 26; ///< params: none; the bounds changed
-constexpr short kActionSetKeysEnabled = 32;        ///< params: the flag itself (0 or 1)
-constexpr short kActionSetFlags = 38;              ///< params: the flag word itself
-constexpr short kActionGetFlags = 39;              ///< params: long* receiving the flag word
+constexpr short kActionSetGrowBoxBounds = 25;       ///< params: const EngineRect*, the growing limit
+constexpr short kActionControllerSizeChanged = 26;  ///< params: none; the bounds changed
+constexpr short kActionSetKeysEnabled = 32;         ///< params: the flag itself (0 or 1)
+constexpr short kActionSetFlags = 38;               ///< params: the flag word itself
+constexpr short kActionGetFlags = 39;               ///< params: long* receiving the flag word
 constexpr long kControllerFlagUseWindowPalette = 8;
 
 /// Called by a controller for every action before it performs it, with the reference value the
@@ -252,9 +252,8 @@ OSErr EngineMediaDataRefKind(Media media, short index, OSType* kind, void* dataR
                              void* attributes = nullptr);
 TimeScale EngineMediaTimeScale(Media media);
 long EngineMediaSampleCount(Media media);
-OSErr EngineReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
-                            TimeValue64 mediaTime, void* sampleDescription = nullptr,
-                            long maxSamples = 1);
+OSErr EngineReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 mediaTime,
+                            void* sampleDescription = nullptr, long maxSamples = 1);
 
 /// Opens a movie file by path through the operations above (spec, open, movie, close).
 /// On failure returns the error and leaves *movie null.
@@ -283,8 +282,7 @@ OSErr ControllerGetBounds(MovieController controller, EngineRect* bounds);
 OSErr ControllerAction(MovieController controller, short action, void* params);
 OSErr ControllerShowBar(MovieController controller, bool show);
 OSErr ControllerAllowEditing(MovieController controller, bool allow);
-OSErr ControllerSetActionFilter(MovieController controller, ControllerActionFilterProc filter,
-                                std::intptr_t refCon);
+OSErr ControllerSetActionFilter(MovieController controller, ControllerActionFilterProc filter, std::intptr_t refCon);
 OSErr EngineTranslateMessage(const EngineNativeMessage& message, EngineEvent* event);
 bool ControllerPassEvent(MovieController controller, const EngineEvent& event);
 TimeValue ControllerCurrentTime(MovieController controller, TimeScale* scale);

@@ -38,7 +38,10 @@ EngineStartupUi::Answer QtEngineStartupUi::ShowMessage(const QString& text, bool
     return Answer::Ok;
 }
 
-void QtEngineStartupUi::OpenFile(const QString& absolutePath) { QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath)); }
+void QtEngineStartupUi::OpenFile(const QString& absolutePath)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath));
+}
 
 void QtEngineStartupUi::EndProcess(int status) { std::exit(status); }
 

@@ -60,8 +60,7 @@ public:
     /// Loads the library by file name (searched like any shared library) or by path, and looks up
     /// every function. On failure nothing stays loaded; *status tells why and *detail names the
     /// library or the missing function.
-    static std::shared_ptr<MpvLibrary> Load(const std::string& name, Status* status,
-                                            std::string* detail = nullptr);
+    static std::shared_ptr<MpvLibrary> Load(const std::string& name, Status* status, std::string* detail = nullptr);
 
     ~MpvLibrary();
     MpvLibrary(const MpvLibrary&) = delete;

@@ -74,14 +74,17 @@ bool SoundDeviceLikely()
 void MpvPlayer::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
 MpvPlayer::MpvPlayer(std::shared_ptr<MpvLibrary> library, const VideoOutputChoice& output, std::function<void()> wake)
-    : library_(std::move(library)), mpv_(library_->Api()), output_(output), wake_(std::move(wake)),
+    : library_(std::move(library)),
+      mpv_(library_->Api()),
+      output_(output),
+      wake_(std::move(wake)),
       nextReply_(kFirstCommandReply)
 {
 }
 
 std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library, bool audio,
-                                             const VideoOutputChoice& output,
-                                             std::function<void()> wake, std::string* error)
+                                             const VideoOutputChoice& output, std::function<void()> wake,
+                                             std::string* error)
 {
     std::string scratch;
     std::string& why = error ? *error : scratch;
@@ -104,11 +107,11 @@ std::unique_ptr<MpvPlayer> MpvPlayer::Create(std::shared_ptr<MpvLibrary> library
         {"terminal", "no"},
         {"input-cursor", "no"},  // clicks, keys and the pointer over the movie stay the player's
         {"cursor-autohide", "no"},
-        {"keep-open", "yes"},   // the end stays reachable and shows the last frame
-        {"pause", "yes"},       // a new movie stands at its start until it is played
+        {"keep-open", "yes"},  // the end stays reachable and shows the last frame
+        {"pause", "yes"},      // a new movie stands at its start until it is played
         {"idle", "yes"},
-        {"keepaspect", "no"},   // the picture fills the movie box, as the box asks
-        {"sid", "no"},          // the GPS text track is data, not subtitles
+        {"keepaspect", "no"},  // the picture fills the movie box, as the box asks
+        {"sid", "no"},         // the GPS text track is data, not subtitles
         {"sub-auto", "no"},
         {"audio-file-auto", "no"},
         {"osd-level", "0"},
@@ -273,9 +276,7 @@ bool MpvPlayer::Load(const std::string& path, int timeoutMs)
 void MpvPlayer::HandleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
-    case MPV_EVENT_FILE_LOADED:
-        loaded_ = true;
-        break;
+    case MPV_EVENT_FILE_LOADED: loaded_ = true; break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (!loaded_ || (end && end->reason == MPV_END_FILE_REASON_ERROR)) {
@@ -357,11 +358,10 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
             break;
         case kCurrentVo:
             if (has && property->format == MPV_FORMAT_STRING && *static_cast<char**>(property->data))
-                qCInfo(lcEngine).noquote() << "mpv" << id_ << "draws through its video output"
-                                           << *static_cast<char**>(property->data);
+                qCInfo(lcEngine).noquote()
+                    << "mpv" << id_ << "draws through its video output" << *static_cast<char**>(property->data);
             break;
-        default:
-            break;
+        default: break;
         }
         break;
     }
@@ -393,9 +393,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
             const std::int64_t w = MapInt(map, "w"), h = MapInt(map, "h"), stride = MapInt(map, "stride");
             const mpv_node* format = MapValue(map, "format");
             const mpv_node* data = MapValue(map, "data");
-            if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide || stride < w * 4 ||
-                !format || format->format != MPV_FORMAT_STRING || std::strcmp(format->u.string, "bgr0") != 0 ||
-                !data || data->format != MPV_FORMAT_BYTE_ARRAY || !data->u.ba ||
+            if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide || stride < w * 4 || !format ||
+                format->format != MPV_FORMAT_STRING || std::strcmp(format->u.string, "bgr0") != 0 || !data ||
+                data->format != MPV_FORMAT_BYTE_ARRAY || !data->u.ba ||
                 data->u.ba->size < std::size_t(stride) * std::size_t(h - 1) + std::size_t(w) * 4)
                 break;
             BgrxImage& out = *screenshotOut_;
@@ -413,8 +413,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event)
             screenshotOk_ = true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -469,7 +468,8 @@ bool MpvPlayer::Render()
     const std::size_t stride = AlignUp(std::size_t(renderWidth_) * 4, kRenderAlignment);
     const std::size_t bytes = stride * std::size_t(renderHeight_);
     if (bytes > frameCapacity_) {
-        frame_.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kRenderAlignment, AlignUp(bytes, kRenderAlignment))));
+        frame_.reset(
+            static_cast<std::uint8_t*>(std::aligned_alloc(kRenderAlignment, AlignUp(bytes, kRenderAlignment))));
         frameCapacity_ = frame_ ? bytes : 0;
         if (!frame_)
             return false;
@@ -591,7 +591,8 @@ bool MpvPlayer::Screenshot(BgrxImage* image, int timeoutMs)
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     Pump(timeoutMs, [this] { return !seekPending_; });
-    const int left = timeoutMs - int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    const int left = timeoutMs -
+                     int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
     screenshotReply_ = nextReply_++;
     screenshotDone_ = screenshotOk_ = false;
     screenshotOut_ = image;

@@ -39,8 +39,8 @@ public:
     /// the null audio output. Null on failure, with *error saying why. Safe on any thread; the
     /// numeric locale must already be C (UseCNumericLocale at engine start).
     static std::unique_ptr<MpvPlayer> Create(std::shared_ptr<MpvLibrary> library, bool audio,
-                                             const VideoOutputChoice& output,
-                                             std::function<void()> wake, std::string* error);
+                                             const VideoOutputChoice& output, std::function<void()> wake,
+                                             std::string* error);
     ~MpvPlayer();
     MpvPlayer(const MpvPlayer&) = delete;
     MpvPlayer& operator=(const MpvPlayer&) = delete;
@@ -133,8 +133,8 @@ private:
     bool loaded_ = false;
     bool loadFailed_ = false;
     std::string lastError_;
-    bool frameShown_ = false;       // drawing into a window: the first frame is up
-    std::int64_t frameNumber_ = -1; // drawing into a window: mpv's number of the frame shown
+    bool frameShown_ = false;        // drawing into a window: the first frame is up
+    std::int64_t frameNumber_ = -1;  // drawing into a window: mpv's number of the frame shown
     int videoWidth_ = 0;
     int videoHeight_ = 0;
 
@@ -172,7 +172,7 @@ private:
     std::size_t frameStride_ = 0;
     std::size_t frameCapacity_ = 0;
     std::uint64_t framesRendered_ = 0;
-    std::uint64_t framesSeenByIdle_ = 0;  // drawing into a window: what Idle() last reported
-    bool gotFrame_ = false;  // mpv has had a frame to show
+    std::uint64_t framesSeenByIdle_ = 0;             // drawing into a window: what Idle() last reported
+    bool gotFrame_ = false;                          // mpv has had a frame to show
     alignas(64) std::uint8_t scratch_[8 * 32] = {};  // target of frames that have nowhere to go
 };

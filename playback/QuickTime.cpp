@@ -28,10 +28,8 @@ bool IsInputMessage(std::uint32_t message)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::Wheel:
-    case QEvent::Enter:
-        return true;
-    default:
-        return false;
+    case QEvent::Enter: return true;
+    default: return false;
     }
 }
 }  // namespace
@@ -141,7 +139,8 @@ void CQuickTime::CreateEmptyMovie()
     isOpen = 1;
 }
 
-void CQuickTime::HandleWindowMessage(QWidget* target, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+void CQuickTime::HandleWindowMessage(QWidget* target, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam)
 {
     ReleaseForgotten();
     if (IsInputMessage(message)) {
@@ -198,7 +197,8 @@ void CQuickTime::SetUpController(Movie forMovie)
     ControllerAllowEditing(controller, true);
     long flags = 0;
     ControllerAction(controller, kActionGetFlags, &flags);
-    ControllerAction(controller, kActionSetFlags, reinterpret_cast<void*>(std::intptr_t(flags | kControllerFlagUseWindowPalette)));
+    ControllerAction(controller, kActionSetFlags,
+                     reinterpret_cast<void*>(std::intptr_t(flags | kControllerFlagUseWindowPalette)));
     ControllerAction(controller, kActionSetKeysEnabled, reinterpret_cast<void*>(std::intptr_t(1)));
     ControllerSetActionFilter(controller, &CVideoView::VideoActionFilter, reinterpret_cast<std::intptr_t>(window));
     EngineRect desktop = DesktopBounds();
@@ -226,7 +226,10 @@ std::string CQuickTime::FileNamePart() const
     return slash == std::string::npos ? whole : whole.substr(slash + 1);
 }
 
-std::string CQuickTime::CaptionPrefix() const { return std::string(captionPrefix, strnlen(captionPrefix, sizeof captionPrefix)); }
+std::string CQuickTime::CaptionPrefix() const
+{
+    return std::string(captionPrefix, strnlen(captionPrefix, sizeof captionPrefix));
+}
 
 void CQuickTime::ToLengthPrefixed(char* text) const
 {

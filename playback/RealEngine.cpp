@@ -26,7 +26,6 @@ constexpr TimeScale kEmptyMovieTimeScale = 600;
 // A spare mpv instance is made this long after a movie was opened, out of the way of its start.
 constexpr int kSpareDelayMs = 1500;
 
-
 QRect ToQRect(const EngineRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 // Height of the controller's bar below the movie while it is shown.
@@ -180,21 +179,26 @@ RealEngine::RealEngine(std::shared_ptr<MpvLibrary> library, std::unique_ptr<Engi
     // Once, here on the interface thread: libmpv wants C numbers, and setlocale is no call for
     // the thread that makes spare instances.
     UseCNumericLocale();
-    qCInfo(lcEngine).noquote() << "video output:" << VideoOutputName(output_.kind) << "(vo="
-                               << QString::fromStdString(output_.vo) << "hwdec=" << QString::fromStdString(output_.hwdec)
-                               << ")," << QString::fromStdString(output_.reason);
+    qCInfo(lcEngine).noquote() << "video output:" << VideoOutputName(output_.kind)
+                               << "(vo=" << QString::fromStdString(output_.vo)
+                               << "hwdec=" << QString::fromStdString(output_.hwdec) << "),"
+                               << QString::fromStdString(output_.reason);
 }
 
 RealEngine::~RealEngine() { LeaveMovies(); }
 
-std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library, std::optional<VideoOutputChoice> output)
+std::unique_ptr<EngineBackend> MakeRealEngine(std::shared_ptr<MpvLibrary> library,
+                                              std::optional<VideoOutputChoice> output)
 {
     return std::make_unique<RealEngine>(std::move(library), MakeBoxReaderEngine(), std::move(output));
 }
 
 // ---- Structure -----------------------------------------------------------------------------
 
-OSErr RealEngine::MakeFileSpec(const unsigned char* p, EngineFileSpec* spec) { return structure_->MakeFileSpec(p, spec); }
+OSErr RealEngine::MakeFileSpec(const unsigned char* p, EngineFileSpec* spec)
+{
+    return structure_->MakeFileSpec(p, spec);
+}
 
 OSErr RealEngine::OpenMovieFile(const EngineFileSpec& spec, std::int16_t* fileRef, std::int8_t permission)
 {
@@ -221,8 +225,8 @@ OSErr RealEngine::MovieFromFile(Movie* movie, std::int16_t fileRef)
     auto path = filePaths_.find(fileRef);
     const QString shownPath = path != filePaths_.end() ? QString::fromLocal8Bit(path->second.c_str()) : QString();
     if (err != noErr || !movie || !*movie) {
-        qCWarning(lcEngine).noquote() << "cannot read" << shownPath << "as a movie:"
-                                      << QString::fromStdString(structure_->LastErrorText());
+        qCWarning(lcEngine).noquote() << "cannot read" << shownPath
+                                      << "as a movie:" << QString::fromStdString(structure_->LastErrorText());
         return err;
     }
     auto state = std::make_unique<MovieState>();
@@ -312,7 +316,8 @@ void RealEngine::DropMovie(std::uintptr_t key)
     }
     gone.reset();
     // Pictures drawn over the movies go with the last of them.
-    const bool portEmpty = std::none_of(movies_.begin(), movies_.end(), [port](const auto& m) { return m.second->port == port; });
+    const bool portEmpty =
+        std::none_of(movies_.begin(), movies_.end(), [port](const auto& m) { return m.second->port == port; });
     if (PortState* state = FindPort(port); state && portEmpty)
         state->pictures.clear();
     UpdateSurface(port);
@@ -351,10 +356,14 @@ Track RealEngine::TrackAt(Movie movie, long index)
 }
 
 Media RealEngine::TrackMedia(Track track) { return structure_->TrackMedia(track); }
-OSErr RealEngine::MediaDataRefKind(Media media, short index, OSType* kind) { return structure_->MediaDataRefKind(media, index, kind); }
+OSErr RealEngine::MediaDataRefKind(Media media, short index, OSType* kind)
+{
+    return structure_->MediaDataRefKind(media, index, kind);
+}
 TimeScale RealEngine::MediaTimeScale(Media media) { return structure_->MediaTimeScale(media); }
 long RealEngine::MediaSampleCount(Media media) { return structure_->MediaSampleCount(media); }
-OSErr RealEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 mediaTime)
+OSErr RealEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
+                                  TimeValue64 mediaTime)
 {
     return structure_->ReadMediaSample(media, buffer, capacity, byteCount, mediaTime);
 }
@@ -392,7 +401,8 @@ std::function<void()> RealEngine::WakeFor(std::uint64_t playerId)
     return [this, notifier, playerId] {
         // On one of mpv's threads: only queue the work.
         if (QCoreApplication::instance())
-            QMetaObject::invokeMethod(notifier, [this, playerId] { OnWake(playerId); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                notifier, [this, playerId] { OnWake(playerId); }, Qt::QueuedConnection);
     };
 }
 
@@ -432,7 +442,8 @@ void RealEngine::MakeSpare()
             player->SetId(id);
         madeSpare_ = std::move(player);  // read only after the thread was joined
         if (QCoreApplication::instance())
-            QMetaObject::invokeMethod(notifier_.get(), [this] { CollectSpare(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                notifier_.get(), [this] { CollectSpare(); }, Qt::QueuedConnection);
     });
 }
 
@@ -664,8 +675,7 @@ void RealEngine::MovieChanged(MovieState& movie)
 // a repaint of a hidden widget paints nothing.
 bool RealEngine::SurfaceShows(const PortState* port, const EngineRect& box)
 {
-    return port && port->surface && !port->surface->isHidden() &&
-           port->surface->geometry().contains(ToQRect(box));
+    return port && port->surface && !port->surface->isHidden() && port->surface->geometry().contains(ToQRect(box));
 }
 
 void RealEngine::OnWake(std::uint64_t playerId)
@@ -703,7 +713,8 @@ void RealEngine::FrameChanged(MovieState& movie, bool deferLayout)
         if (!deferLayout)
             UpdateSurface(portKey);
         else if (QCoreApplication::instance())
-            QMetaObject::invokeMethod(notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                notifier_.get(), [this, portKey] { UpdateSurface(portKey); }, Qt::QueuedConnection);
     };
     if (movie.player && movie.player->DrawsIntoWindow()) {
         if (movie.framesPainted > 0)
@@ -858,18 +869,13 @@ OSErr RealEngine::ControllerAction(MovieController controller, short action, voi
             return kEngineParamErr;
         *static_cast<long*>(params) = state->flags;
         break;
-    case kActionSetFlags:
-        state->flags = long(reinterpret_cast<std::intptr_t>(params));
-        break;
-    case kActionSetKeysEnabled:
-        state->keysEnabled = params != nullptr;
-        break;
+    case kActionSetFlags: state->flags = long(reinterpret_cast<std::intptr_t>(params)); break;
+    case kActionSetKeysEnabled: state->keysEnabled = params != nullptr; break;
     case kActionSetGrowBoxBounds:
         if (params)
             state->growLimit = *static_cast<const EngineRect*>(params);
         break;
-    default:
-        break;  // a notification, or an action this engine has no meaning for
+    default: break;  // a notification, or an action this engine has no meaning for
     }
     return noErr;
 }
@@ -920,24 +926,12 @@ OSErr RealEngine::TranslateMessage(const EngineNativeMessage& message, EngineEve
     EngineEvent e;
     switch (QEvent::Type(message.message)) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        e.what = kEngineMouseDown;
-        break;
-    case QEvent::MouseButtonRelease:
-        e.what = kEngineMouseUp;
-        break;
-    case QEvent::KeyPress:
-        e.what = kEngineKeyDown;
-        break;
-    case QEvent::KeyRelease:
-        e.what = kEngineKeyUp;
-        break;
-    case QEvent::Paint:
-        e.what = kEngineUpdateEvent;
-        break;
-    default:
-        e.what = kEngineNullEvent;
-        break;
+    case QEvent::MouseButtonDblClick: e.what = kEngineMouseDown; break;
+    case QEvent::MouseButtonRelease: e.what = kEngineMouseUp; break;
+    case QEvent::KeyPress: e.what = kEngineKeyDown; break;
+    case QEvent::KeyRelease: e.what = kEngineKeyUp; break;
+    case QEvent::Paint: e.what = kEngineUpdateEvent; break;
+    default: e.what = kEngineNullEvent; break;
     }
     e.message = message.message;
     e.wParam = message.wParam;
@@ -1074,7 +1068,8 @@ RealEngine::MovieStats RealEngine::Stats(Movie movie) const
 
 std::size_t RealEngine::PlayerCount() const
 {
-    return std::size_t(std::count_if(movies_.begin(), movies_.end(), [](const auto& m) { return m.second->player != nullptr; }));
+    return std::size_t(
+        std::count_if(movies_.begin(), movies_.end(), [](const auto& m) { return m.second->player != nullptr; }));
 }
 
 std::uint64_t RealEngine::MovieWindowId(Movie movie) const
@@ -1097,9 +1092,13 @@ bool RealEngine::SurfaceGeometry(Port port, int* x, int* y, int* width, int* hei
         g = state->surface->geometry();
     if (g.isEmpty())
         return false;
-    if (x) *x = g.x();
-    if (y) *y = g.y();
-    if (width) *width = g.width();
-    if (height) *height = g.height();
+    if (x)
+        *x = g.x();
+    if (y)
+        *y = g.y();
+    if (width)
+        *width = g.width();
+    if (height)
+        *height = g.height();
     return true;
 }

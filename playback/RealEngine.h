@@ -7,13 +7,13 @@
 #include "playback/VideoOutput.h"
 
 #include <chrono>
-#include <functional>
-#include <thread>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 class MpvPlayer;
 class QObject;
@@ -92,10 +92,10 @@ public:
         bool hasPlayer = false;
         std::uint64_t framesRendered = 0;
         std::uint64_t framesPainted = 0;
-        std::int64_t framesDropped = -1;        ///< mpv's frame-drop-count
-        std::int64_t decoderFramesDropped = -1; ///< mpv's decoder-frame-drop-count
+        std::int64_t framesDropped = -1;                     ///< mpv's frame-drop-count
+        std::int64_t decoderFramesDropped = -1;              ///< mpv's decoder-frame-drop-count
         std::chrono::steady_clock::time_point firstPaint{};  ///< epoch when nothing was painted yet
-        double volume = -1;                     ///< mpv's volume, 0 to 100
+        double volume = -1;                                  ///< mpv's volume, 0 to 100
         bool paused = true;
     };
     MovieStats Stats(Movie movie) const;
@@ -144,13 +144,13 @@ private:
     std::unique_ptr<EngineBackend> structure_;
     std::unique_ptr<QObject> notifier_;  // lives on the user-interface thread; queued work runs there
     VideoOutputChoice output_;
-    std::string lastError_;              // why the last movie could not be played
+    std::string lastError_;  // why the last movie could not be played
     bool audio_ = false;
     std::map<std::int16_t, std::string> filePaths_;
     // An instance made ahead, so that opening a movie does not wait for mpv to start.
     std::unique_ptr<MpvPlayer> spare_;
-    std::thread spareMaker_;                 // makes the next spare instance
-    std::unique_ptr<MpvPlayer> madeSpare_;   // its result, taken after joining it
+    std::thread spareMaker_;                // makes the next spare instance
+    std::unique_ptr<MpvPlayer> madeSpare_;  // its result, taken after joining it
     std::uint64_t nextPlayerId_ = 1;
     std::map<std::uintptr_t, std::unique_ptr<MovieState>> movies_;
     std::map<std::uintptr_t, std::unique_ptr<PortState>> ports_;

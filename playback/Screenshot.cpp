@@ -101,7 +101,8 @@ QString TakeScreenshot(CQuickTime& wrapper, const QString& folder)
     }
     // The small copy in the upper right third of the picture.
     const int right = saved.right, bottom = saved.bottom;
-    EngineDrawPicture(picture, EngineRect{0, std::int16_t(2 * (right / 3)), std::int16_t(bottom / 3), std::int16_t(right)});
+    EngineDrawPicture(picture,
+                      EngineRect{0, std::int16_t(2 * (right / 3)), std::int16_t(bottom / 3), std::int16_t(right)});
     EngineSetMovieBox(movie, saved);
     EnginePlayMovie(movie);
 

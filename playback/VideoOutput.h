@@ -16,9 +16,9 @@ enum class VideoOutputKind { Render, Gpu, Xv, X11 };
 
 struct VideoOutputChoice {
     VideoOutputKind kind = VideoOutputKind::Render;
-    std::string vo;       ///< mpv's vo option: its outputs in the order to try them
-    std::string hwdec;    ///< mpv's hwdec option
-    std::string reason;   ///< why, in words, for the log
+    std::string vo;      ///< mpv's vo option: its outputs in the order to try them
+    std::string hwdec;   ///< mpv's hwdec option
+    std::string reason;  ///< why, in words, for the log
 
     bool NativeWindow() const { return kind != VideoOutputKind::Render; }
 };

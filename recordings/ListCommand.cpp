@@ -29,8 +29,8 @@ int RunListCommand(const QString& dir, QTextStream& out, QTextStream& err)
     const std::optional<TripScan> scan = ScanTrips(paths, LoadTripSettings());
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         const RecordingEntry& entry = recordings[i];
-        out << entry.dateText << '\t' << GpsStatusName(CheckGpsLog(entry.filePath)) << '\t'
-            << entry.filePath << '\t' << scan->trips[i] << '\n';
+        out << entry.dateText << '\t' << GpsStatusName(CheckGpsLog(entry.filePath)) << '\t' << entry.filePath << '\t'
+            << scan->trips[i] << '\n';
     }
     out.flush();
     return 0;

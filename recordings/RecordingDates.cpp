@@ -22,16 +22,15 @@ FileTime FileWriteTime(const QString& path)
         return time;
 
     const std::time_t seconds = info.st_mtim.tv_sec;
-    std::tm local {};
-    if (::localtime_r(&seconds, &local) == nullptr || local.tm_year + 1900 < 0
-        || local.tm_year + 1900 > 9999) {
+    std::tm local{};
+    if (::localtime_r(&seconds, &local) == nullptr || local.tm_year + 1900 < 0 || local.tm_year + 1900 > 9999) {
         time.result = -2;
         return time;
     }
     time.result = 0;
     time.seconds = static_cast<std::int64_t>(seconds);
-    time.local = LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                           local.tm_hour,        local.tm_min,     local.tm_sec};
+    time.local =
+        LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
     return time;
 }
 
@@ -39,11 +38,10 @@ QString FormatDateText(const LocalTime& t, bool withSeconds)
 {
     char text[64];
     if (withSeconds)
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d:%02d:%02d", t.year, t.month, t.day,
-                      t.hour, t.minute, t.second);
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                      t.second);
     else
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d:%02d", t.year, t.month, t.day,
-                      t.hour, t.minute);
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
     return QString::fromLatin1(text);
 }
 
@@ -94,9 +92,8 @@ void SortRecordingsByTime(std::vector<RecordingEntry>& recordings, const FileTim
     }
 
     std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t {0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return seconds[a] < seconds[b]; });
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return seconds[a] < seconds[b]; });
     std::vector<RecordingEntry> sorted;
     sorted.reserve(n);
     for (std::size_t i : order)

@@ -13,8 +13,8 @@
 /// A moment as a local calendar time, in whole seconds.
 struct LocalTime {
     int year = 0;
-    int month = 0;   ///< 1 to 12
-    int day = 0;     ///< 1 to 31
+    int month = 0;  ///< 1 to 12
+    int day = 0;    ///< 1 to 31
     int hour = 0;
     int minute = 0;
     int second = 0;
@@ -46,5 +46,4 @@ using FileTimeReader = std::function<FileTime(const QString& path)>;
 /// have been through one bubble pass and carry their texts; the failing entry and all after it
 /// are untouched). Each file is asked for its time at most once, so this costs n reads and an
 /// n log n sort; it differs from the pairwise re-reading only if a file changes meanwhile.
-void SortRecordingsByTime(std::vector<RecordingEntry>& recordings,
-                          const FileTimeReader& readTime = FileWriteTime);
+void SortRecordingsByTime(std::vector<RecordingEntry>& recordings, const FileTimeReader& readTime = FileWriteTime);

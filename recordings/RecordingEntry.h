@@ -7,9 +7,9 @@
 
 /// One file of the recording list.
 struct RecordingEntry {
-    QString filePath;                   ///< full path of the movie file
-    QString dateText;                   ///< file time, "YYYY-MM-DD-hh:mm[:ss]"; empty until sorted
-    GpsStatus gpsStatus = GpsPresent;   ///< GpsPresent for folder and drop entries
+    QString filePath;                  ///< full path of the movie file
+    QString dateText;                  ///< file time, "YYYY-MM-DD-hh:mm[:ss]"; empty until sorted
+    GpsStatus gpsStatus = GpsPresent;  ///< GpsPresent for folder and drop entries
 
     friend bool operator==(const RecordingEntry&, const RecordingEntry&) = default;
 };

@@ -15,18 +15,16 @@ bool ScanFolder(const QString& folder, std::vector<RecordingEntry>& recordings)
     if (folder.isEmpty() || !info.isDir() || !info.isReadable())
         return false;
     // Unsorted: the file system's own order. Hidden and system entries count like any other.
-    QDirIterator it(QDir(folder).absolutePath(),
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QDirIterator it(QDir(folder).absolutePath(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         const QString path = it.next();
         if (!path.isEmpty() && IsRecordingFile(path))
-            recordings.push_back(RecordingEntry {path, QString(), GpsPresent});
+            recordings.push_back(RecordingEntry{path, QString(), GpsPresent});
     }
     return true;
 }
 
-RecordingList::RecordingList(IRecordingListView& left, IRecordingListView& right,
-                             IRecordingListHost& host_)
+RecordingList::RecordingList(IRecordingListView& left, IRecordingListView& right, IRecordingListHost& host_)
     : leftList(left), rightList(right), host(host_)
 {
 }
@@ -43,8 +41,7 @@ void RecordingList::FillList()
         const int index = static_cast<int>(first + row);
         const RecordingEntry& entry = recordings_[static_cast<std::size_t>(index)];
         IRecordingListView& view = row < RowsPerList ? leftList : rightList;
-        view.AddRecordingRow(entry.filePath, entry.dateText, index == currentRecording_,
-                             row % RowsPerList);
+        view.AddRecordingRow(entry.filePath, entry.dateText, index == currentRecording_, row % RowsPerList);
     }
 }
 
@@ -105,10 +102,7 @@ void RecordingList::AddCommandLineRecordings(const QStringList& words)
     }
 }
 
-void RecordingList::SortRecordingsByTime()
-{
-    ::SortRecordingsByTime(recordings_);
-}
+void RecordingList::SortRecordingsByTime() { ::SortRecordingsByTime(recordings_); }
 
 void RecordingList::PageBack()
 {
@@ -133,10 +127,7 @@ int RecordingList::IndexOfRow(ListSide side, int row) const
     return RowsPerPage * pageIndex_ + (side == ListSide::Right ? RowsPerList : 0) + row;
 }
 
-void RecordingList::OnListClick(ListSide side, int row)
-{
-    clickedIndex_ = IndexOfRow(side, row);
-}
+void RecordingList::OnListClick(ListSide side, int row) { clickedIndex_ = IndexOfRow(side, row); }
 
 void RecordingList::OnListDoubleClick(ListSide side, int row)
 {
@@ -258,7 +249,7 @@ void RecordingList::OnDropFiles(const QStringList& paths)
     std::vector<RecordingEntry> dropped;
     for (const QString& path : paths) {
         if (!path.isEmpty() && IsRecordingFile(path))
-            dropped.push_back(RecordingEntry {path, QString(), GpsPresent});
+            dropped.push_back(RecordingEntry{path, QString(), GpsPresent});
     }
     Replace(std::move(dropped));
     ShowRebuiltList();

@@ -21,8 +21,7 @@ public:
     virtual void DeleteAllRows() = 0;
     /// Appends a row showing the file's title, date and time; greyed when highlighted. row is the
     /// number of rows added before it.
-    virtual void AddRecordingRow(const QString& filePath, const QString& dateText,
-                                 bool highlighted, int row) = 0;
+    virtual void AddRecordingRow(const QString& filePath, const QString& dateText, bool highlighted, int row) = 0;
     /// Sets one cell's background; refused (false) for a missing row or a column past the last.
     virtual bool SetCellBackground(int row, int column, std::uint32_t colour) = 0;
     /// The platform's window background colour, in the same form SetCellBackground takes.
@@ -67,8 +66,7 @@ bool ScanFolder(const QString& folder, std::vector<RecordingEntry>& recordings);
 
 class RecordingList {
 public:
-    RecordingList(IRecordingListView& leftList, IRecordingListView& rightList,
-                  IRecordingListHost& host);
+    RecordingList(IRecordingListView& leftList, IRecordingListView& rightList, IRecordingListHost& host);
     RecordingList(const RecordingList&) = delete;
     RecordingList& operator=(const RecordingList&) = delete;
 

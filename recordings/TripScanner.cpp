@@ -37,8 +37,8 @@ std::size_t SummaryCache::Size() const
     return entries_.size();
 }
 
-std::optional<TripScan> ScanTrips(const std::vector<QString>& paths, const TripSettings& settings,
-                                  SummaryCache* cache, const std::function<bool()>& stop)
+std::optional<TripScan> ScanTrips(const std::vector<QString>& paths, const TripSettings& settings, SummaryCache* cache,
+                                  const std::function<bool()>& stop)
 {
     TripScan scan;
     scan.paths = paths;
@@ -116,8 +116,8 @@ void TripScanner::Run(std::stop_token stop)
             continue;
         auto shared = std::make_shared<const TripScan>(std::move(*scan));
         // Queued to the scanner's thread; dropped by Qt if the scanner is gone by then.
-        QMetaObject::invokeMethod(this, [this, generation, shared] { Deliver(generation, shared); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, generation, shared] { Deliver(generation, shared); }, Qt::QueuedConnection);
     }
 }
 

@@ -20,10 +20,10 @@
 
 /// The trips and events of one list.
 struct TripScan {
-    std::vector<QString> paths;  ///< the list, in its order
+    std::vector<QString> paths;                                      ///< the list, in its order
     std::vector<std::shared_ptr<const RecordingSummary>> summaries;  ///< never null
     std::vector<TripMember> members;
-    std::vector<int> trips;      ///< trip number of each recording, from 1
+    std::vector<int> trips;  ///< trip number of each recording, from 1
 };
 
 /// Summaries by file, safe to use from any thread.
@@ -81,6 +81,6 @@ private:
     std::mutex mutex_;
     std::condition_variable_any wake_;
     std::optional<Job> pending_;
-    std::uint64_t generation_ = 0;          // of the last Start; guarded by mutex_
-    std::jthread worker_;                   // last member: stopped and joined first
+    std::uint64_t generation_ = 0;  // of the last Start; guarded by mutex_
+    std::jthread worker_;           // last member: stopped and joined first
 };

@@ -39,8 +39,9 @@ double DistanceMeters(const LatLon& a, const LatLon& b)
     constexpr double kRad = 3.14159265358979323846 / 180.0;
     const double dLat = (b.latitude - a.latitude) * kRad;
     const double dLon = (b.longitude - a.longitude) * kRad;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(a.latitude * kRad) * std::cos(b.latitude * kRad) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(a.latitude * kRad) *
+                                                                   std::cos(b.latitude * kRad) * std::sin(dLon / 2) *
+                                                                   std::sin(dLon / 2);
     return 2.0 * kEarthRadius * std::asin(std::min(1.0, std::sqrt(h)));
 }
 

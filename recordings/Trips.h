@@ -17,7 +17,7 @@
 /// The user's settings for trips and events, kept with QSettings.
 struct TripSettings {
     EventThresholds events;
-    double tripGapSeconds = 120.0;     ///< most time from one recording's end to the next one's start
+    double tripGapSeconds = 120.0;       ///< most time from one recording's end to the next one's start
     double tripDistanceMeters = 1000.0;  ///< most distance from one's last fix to the next one's first
 };
 
@@ -41,7 +41,7 @@ double DistanceMeters(const LatLon& a, const LatLon& b);
 
 /// What the trips and the events need of one recording file.
 struct RecordingSummary {
-    bool readable = false;               ///< the movie could be read
+    bool readable = false;  ///< the movie could be read
     std::int64_t durationSeconds = 0;
     /// Position of each playback second; nullopt where the second has no position.
     std::vector<std::optional<LatLon>> positions;

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-int DefaultHitTest(const WinRect& window, int x, int y) {
-    return window.Contains(x, y) ? HTCLIENT : HTNOWHERE;
-}
+int DefaultHitTest(const WinRect& window, int x, int y) { return window.Contains(x, y) ? HTCLIENT : HTNOWHERE; }
 
-int ChromeHitTest(const HitTestInput& in) {
+int ChromeHitTest(const HitTestInput& in)
+{
     if (in.maximized || in.fullScreen) {
         return HTCLIENT;
     }
@@ -17,14 +16,22 @@ int ChromeHitTest(const HitTestInput& in) {
     const bool nearRight = x >= static_cast<long long>(w.right) - kResizeCornerZone;
     const bool nearTop = y <= static_cast<long long>(w.top) + kResizeCornerZone;
     const bool nearBottom = y >= static_cast<long long>(w.bottom) - kResizeCornerZone;
-    if (nearLeft && nearTop) return HTTOPLEFT;
-    if (nearRight && nearTop) return HTTOPRIGHT;
-    if (nearLeft && nearBottom) return HTBOTTOMLEFT;
-    if (nearRight && nearBottom) return HTBOTTOMRIGHT;
-    if (x <= static_cast<long long>(w.left) + kResizeEdgeZone) return HTLEFT;
-    if (x >= static_cast<long long>(w.right) - kResizeEdgeZone) return HTRIGHT;
-    if (y <= static_cast<long long>(w.top) + kResizeEdgeZone) return HTTOP;
-    if (y >= static_cast<long long>(w.bottom) - kResizeEdgeZone) return HTBOTTOM;
+    if (nearLeft && nearTop)
+        return HTTOPLEFT;
+    if (nearRight && nearTop)
+        return HTTOPRIGHT;
+    if (nearLeft && nearBottom)
+        return HTBOTTOMLEFT;
+    if (nearRight && nearBottom)
+        return HTBOTTOMRIGHT;
+    if (x <= static_cast<long long>(w.left) + kResizeEdgeZone)
+        return HTLEFT;
+    if (x >= static_cast<long long>(w.right) - kResizeEdgeZone)
+        return HTRIGHT;
+    if (y <= static_cast<long long>(w.top) + kResizeEdgeZone)
+        return HTTOP;
+    if (y >= static_cast<long long>(w.bottom) - kResizeEdgeZone)
+        return HTBOTTOM;
 
     if (in.hasVideoView && in.videoView.Contains(in.cursorX, in.cursorY)) {
         return in.defaultAnswer;
@@ -32,26 +39,23 @@ int ChromeHitTest(const HitTestInput& in) {
     return in.defaultAnswer == HTCLIENT ? HTCAPTION : in.defaultAnswer;
 }
 
-ChromeCursor CursorForHit(int hitCode) {
+ChromeCursor CursorForHit(int hitCode)
+{
     switch (hitCode) {
     case HTLEFT:
-    case HTRIGHT:
-        return ChromeCursor::SizeHorizontal;
+    case HTRIGHT: return ChromeCursor::SizeHorizontal;
     case HTTOP:
-    case HTBOTTOM:
-        return ChromeCursor::SizeVertical;
+    case HTBOTTOM: return ChromeCursor::SizeVertical;
     case HTTOPLEFT:
-    case HTBOTTOMRIGHT:
-        return ChromeCursor::SizeNwSe;
+    case HTBOTTOMRIGHT: return ChromeCursor::SizeNwSe;
     case HTTOPRIGHT:
-    case HTBOTTOMLEFT:
-        return ChromeCursor::SizeNeSw;
-    default:
-        return ChromeCursor::Arrow;
+    case HTBOTTOMLEFT: return ChromeCursor::SizeNeSw;
+    default: return ChromeCursor::Arrow;
     }
 }
 
-unsigned ResizeEdgesForHit(int hitCode) {
+unsigned ResizeEdgesForHit(int hitCode)
+{
     switch (hitCode) {
     case HTLEFT: return kEdgeLeft;
     case HTRIGHT: return kEdgeRight;
@@ -65,7 +69,8 @@ unsigned ResizeEdgesForHit(int hitCode) {
     }
 }
 
-int SizeCommandForHit(int hitCode) {
+int SizeCommandForHit(int hitCode)
+{
     // The resize codes run HTLEFT (10) to HTBOTTOMRIGHT (17) in the order of the directions.
     if (hitCode < HTLEFT || hitCode > HTBOTTOMRIGHT) {
         return 0;
@@ -73,18 +78,21 @@ int SizeCommandForHit(int hitCode) {
     return SC_SIZE + (hitCode - HTLEFT + 1);
 }
 
-ButtonPictures MaximizeButtonPictures(bool maximized) {
+ButtonPictures MaximizeButtonPictures(bool maximized)
+{
     return maximized ? ButtonPictures{kBmpRestore, kBmpRestoreSelected}
                      : ButtonPictures{kBmpMaximize, kBmpMaximizeSelected};
 }
 
-WinRect MaximizedVideoRect(int screenWidth, int screenHeight) {
+WinRect MaximizedVideoRect(int screenWidth, int screenHeight)
+{
     const long long w = layout_detail::ClampSize(screenWidth);
     const long long h = layout_detail::ClampSize(screenHeight);
     return layout_detail::FitSixteenByNine(0, w - 430, h - 273, w - 430);
 }
 
-ControlLayout ComputeMaximizedLayout(int screenWidth, int screenHeight) {
+ControlLayout ComputeMaximizedLayout(int screenWidth, int screenHeight)
+{
     const int w = layout_detail::ClampSize(screenWidth);
     const int h = layout_detail::ClampSize(screenHeight);
     const int g = (w - 440) / 2;
@@ -131,22 +139,24 @@ ControlLayout ComputeMaximizedLayout(int screenWidth, int screenHeight) {
     return out;
 }
 
-WinRect FullScreenVideoRect(int screenWidth, int screenHeight) {
+WinRect FullScreenVideoRect(int screenWidth, int screenHeight)
+{
     const long long w = layout_detail::ClampSize(screenWidth);
     const long long h = layout_detail::ClampSize(screenHeight);
     return layout_detail::FitSixteenByNine(0, w, h, w);
 }
 
-FullScreenLayout ComputeFullScreenLayout(int screenWidth, int screenHeight) {
+FullScreenLayout ComputeFullScreenLayout(int screenWidth, int screenHeight)
+{
     FullScreenLayout out;
     out.videoRect = FullScreenVideoRect(screenWidth, screenHeight);
-    out.videoView = LayoutRect{out.videoRect.left, out.videoRect.top, out.videoRect.Width(),
-                               out.videoRect.Height()};
+    out.videoView = LayoutRect{out.videoRect.left, out.videoRect.top, out.videoRect.Width(), out.videoRect.Height()};
     out.mapView = LayoutRect{0, 0, 0, 0};
     return out;
 }
 
-WinRect LeaveFullScreenVideoRect(const WinRect& fullScreenRestoreRect, bool maximized) {
+WinRect LeaveFullScreenVideoRect(const WinRect& fullScreenRestoreRect, bool maximized)
+{
     const int w = fullScreenRestoreRect.Width();
     const int h = fullScreenRestoreRect.Height();
     return maximized ? MaximizedVideoRect(w, h) : FitVideoRect(w, h);

@@ -37,12 +37,12 @@ inline constexpr int kResizeCornerZone = 10;
 struct HitTestInput {
     bool maximized = false;
     bool fullScreen = false;
-    WinRect window;               ///< the window rectangle, screen coordinates
-    int x = 0;                    ///< the hit point, screen coordinates
+    WinRect window;  ///< the window rectangle, screen coordinates
+    int x = 0;       ///< the hit point, screen coordinates
     int y = 0;
     bool hasVideoView = false;
-    WinRect videoView;            ///< the video view's window rectangle, screen coordinates
-    int cursorX = 0;              ///< the current cursor position, screen coordinates
+    WinRect videoView;  ///< the video view's window rectangle, screen coordinates
+    int cursorX = 0;    ///< the current cursor position, screen coordinates
     int cursorY = 0;
     /// What the default processing answers for the point: HTCLIENT over the window (see
     /// DefaultHitTest).
@@ -112,24 +112,21 @@ WinRect FullScreenVideoRect(int screenWidth, int screenHeight);
 
 /// Controls hidden on entering full screen, in the order they are hidden (and shown again).
 inline constexpr std::array<int, 25> kFullScreenHiddenControls{
-    kMinimizeButtonId,     kMaximizeButtonId,  kCloseButtonId,        kScreenshotButtonId,
-    kFolderButtonId,       kPrevPageButtonId,  kPrevButtonId,         kPlayButtonId,
-    kPauseButtonId,        kNextButtonId,      kNextPageButtonId,     kDeleteButtonId,
-    kFileNameTextId,       kVolumeSliderId,    kVolumeIconId,         kLeftListId,
-    kRightListId,          kTimeTextId,        kProgressSliderId,     kGSensorPlusButtonId,
-    kGSensorMinusButtonId, kSpeedMeterId,      kUnitComboId,          kGSensorGraphId,
-    kTitleBarId,
+    kMinimizeButtonId,     kMaximizeButtonId, kCloseButtonId,  kScreenshotButtonId, kFolderButtonId,
+    kPrevPageButtonId,     kPrevButtonId,     kPlayButtonId,   kPauseButtonId,      kNextButtonId,
+    kNextPageButtonId,     kDeleteButtonId,   kFileNameTextId, kVolumeSliderId,     kVolumeIconId,
+    kLeftListId,           kRightListId,      kTimeTextId,     kProgressSliderId,   kGSensorPlusButtonId,
+    kGSensorMinusButtonId, kSpeedMeterId,     kUnitComboId,    kGSensorGraphId,     kTitleBarId,
 };
 
 /// Hidden after the map view has been shrunk, shown again after it is back in its place.
-inline constexpr std::array<int, 3> kFullScreenHiddenReadouts{kCoordCaptionId, kLongitudeTextId,
-                                                              kLatitudeTextId};
+inline constexpr std::array<int, 3> kFullScreenHiddenReadouts{kCoordCaptionId, kLongitudeTextId, kLatitudeTextId};
 
 /// The geometry of full screen on a W x H screen.
 struct FullScreenLayout {
-    WinRect videoRect;      ///< the new `videoRect` (no title strip offset in full screen)
-    LayoutRect videoView;   ///< where the video view goes: the video area itself
-    LayoutRect mapView;     ///< the map view is shrunk to nothing at (0, 0), not hidden
+    WinRect videoRect;     ///< the new `videoRect` (no title strip offset in full screen)
+    LayoutRect videoView;  ///< where the video view goes: the video area itself
+    LayoutRect mapView;    ///< the map view is shrunk to nothing at (0, 0), not hidden
 };
 FullScreenLayout ComputeFullScreenLayout(int screenWidth, int screenHeight);
 

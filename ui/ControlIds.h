@@ -7,7 +7,7 @@
 
 // --- Controls -------------------------------------------------------------------------------
 
-inline constexpr int kOpenButtonId = 1000;         ///< hidden at start and never shown
+inline constexpr int kOpenButtonId = 1000;  ///< hidden at start and never shown
 inline constexpr int kPlayButtonId = 1001;
 inline constexpr int kPauseButtonId = 1002;        ///< shares its place with the play button
 inline constexpr int kStopButtonId = 1003;         ///< hidden at start and never shown again
@@ -15,7 +15,7 @@ inline constexpr int kRewindButtonId = 1004;       ///< hidden at start and neve
 inline constexpr int kFastForwardButtonId = 1005;  ///< hidden at start and never shown
 inline constexpr int kFolderButtonId = 1007;
 inline constexpr int kPrevPageButtonId = 1010;
-inline constexpr int kVideoViewId = 1011;          ///< the video view takes this control's place
+inline constexpr int kVideoViewId = 1011;  ///< the video view takes this control's place
 inline constexpr int kNextPageButtonId = 1012;
 inline constexpr int kScreenshotButtonId = 1013;
 inline constexpr int kDeleteButtonId = 1015;
@@ -30,8 +30,8 @@ inline constexpr int kPrevButtonId = 1023;
 inline constexpr int kMapViewId = 1028;
 inline constexpr int kCloseButtonId = 1032;
 inline constexpr int kVolumeIconId = 1033;
-inline constexpr int kLeftListId = 1034;           ///< rows 0 to 5 of a page
-inline constexpr int kRightListId = 1035;          ///< rows 6 to 11 of a page
+inline constexpr int kLeftListId = 1034;   ///< rows 0 to 5 of a page
+inline constexpr int kRightListId = 1035;  ///< rows 6 to 11 of a page
 inline constexpr int kGSensorMinusButtonId = 1036;
 inline constexpr int kGSensorPlusButtonId = 1037;
 inline constexpr int kGSensorGraphId = 1038;
@@ -58,11 +58,11 @@ inline constexpr int kMainDialogTemplate = 102;
 inline constexpr int kAppIcon = 128;
 
 // Pictures of statics, the video view and the sliders.
-inline constexpr int kBmpStopPicture = 131;              ///< video view without a movie
+inline constexpr int kBmpStopPicture = 131;  ///< video view without a movie
 inline constexpr int kBmpSpeedDial = 132;
-inline constexpr int kBmpTitleBar = 140;                 ///< stretched to client width x 45
-inline constexpr int kBmpVolumeIcon = 184;               ///< 25 x 25
-inline constexpr int kBmpGSensorGraph = 186;             ///< 205 x 150 at start
+inline constexpr int kBmpTitleBar = 140;      ///< stretched to client width x 45
+inline constexpr int kBmpVolumeIcon = 184;    ///< 25 x 25
+inline constexpr int kBmpGSensorGraph = 186;  ///< 205 x 150 at start
 inline constexpr int kBmpProgressChannel = 204;
 inline constexpr int kBmpProgressActiveChannel = 205;
 inline constexpr int kBmpVolumeChannel = 209;
@@ -73,16 +73,18 @@ inline constexpr int kBmpCoordCaptionEnglish = 234;
 
 /// The coordinate caption for a UI language (0 English, 2 Traditional Chinese, anything else
 /// Simplified Chinese).
-constexpr int CoordCaptionBitmap(int language) {
-    return language == 0 ? kBmpCoordCaptionEnglish
-                         : language == 2 ? kBmpCoordCaptionTraditional : kBmpCoordCaptionSimplified;
+constexpr int CoordCaptionBitmap(int language)
+{
+    return language == 0   ? kBmpCoordCaptionEnglish
+           : language == 2 ? kBmpCoordCaptionTraditional
+                           : kBmpCoordCaptionSimplified;
 }
 
 // Button pictures: normal, selected, and the focus picture where there is one.
-inline constexpr int kBmpOpen = 136;                  ///< normal and selected
+inline constexpr int kBmpOpen = 136;  ///< normal and selected
 inline constexpr int kBmpOpenFocus = 157;
 inline constexpr int kBmpPlay = 142;
-inline constexpr int kBmpPlaySelected = 165;          ///< also its focus picture
+inline constexpr int kBmpPlaySelected = 165;  ///< also its focus picture
 inline constexpr int kBmpPause = 147;
 inline constexpr int kBmpPauseSelected = 164;
 inline constexpr int kBmpStop = 149;
@@ -111,9 +113,9 @@ inline constexpr int kBmpGSensorMinus = 188;
 inline constexpr int kBmpGSensorMinusSelected = 189;
 inline constexpr int kBmpGSensorPlus = 190;
 inline constexpr int kBmpGSensorPlusSelected = 191;
-inline constexpr int kBmpMaximize = 211;              ///< while the window is not maximised
+inline constexpr int kBmpMaximize = 211;  ///< while the window is not maximised
 inline constexpr int kBmpMaximizeSelected = 212;
-inline constexpr int kBmpRestore = 213;               ///< while the window is maximised
+inline constexpr int kBmpRestore = 213;  ///< while the window is maximised
 inline constexpr int kBmpRestoreSelected = 214;
 inline constexpr int kBmpMinimize = 215;
 inline constexpr int kBmpMinimizeSelected = 216;

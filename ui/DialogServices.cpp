@@ -12,17 +12,15 @@
 bool IsNetworkAlive()
 {
     // The platform's own view of reachability where it has one; a local network counts.
-    if (QNetworkInformation::instance() || QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+    if (QNetworkInformation::instance() ||
+        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
         if (QNetworkInformation* info = QNetworkInformation::instance()) {
             switch (info->reachability()) {
             case QNetworkInformation::Reachability::Online:
             case QNetworkInformation::Reachability::Site:
-            case QNetworkInformation::Reachability::Local:
-                return true;
-            case QNetworkInformation::Reachability::Disconnected:
-                return false;
-            case QNetworkInformation::Reachability::Unknown:
-                break;
+            case QNetworkInformation::Reachability::Local: return true;
+            case QNetworkInformation::Reachability::Disconnected: return false;
+            case QNetworkInformation::Reachability::Unknown: break;
             }
         }
     }
@@ -60,4 +58,3 @@ DialogServices DialogServices::Defaults()
     s.commandLine = QCoreApplication::arguments().mid(1);
     return s;
 }
-

@@ -12,23 +12,22 @@ constexpr int kMaxSize = 16777215;
 constexpr int kSideColumns = 440;
 constexpr int kBelowVideo = 273;
 
-int NonNegative(long long v) {
-    return static_cast<int>(std::clamp<long long>(v, 0, std::numeric_limits<int>::max()));
-}
+int NonNegative(long long v) { return static_cast<int>(std::clamp<long long>(v, 0, std::numeric_limits<int>::max())); }
 
 }  // namespace
 
-std::int16_t Reduce16(long long v) {
-    return static_cast<std::int16_t>(std::clamp<long long>(v, std::numeric_limits<std::int16_t>::min(),
-                                                           std::numeric_limits<std::int16_t>::max()));
+std::int16_t Reduce16(long long v)
+{
+    return static_cast<std::int16_t>(
+        std::clamp<long long>(v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
 }
 
 namespace layout_detail {
 
 int ClampSize(int v) { return std::clamp(v, 0, kMaxSize); }
 
-WinRect FitSixteenByNine(int areaLeft, long long areaWidth, long long areaHeight,
-                         long long widthForHeight) {
+WinRect FitSixteenByNine(int areaLeft, long long areaWidth, long long areaHeight, long long widthForHeight)
+{
     long long left = 0;
     long long top = 0;
     long long right = 0;
@@ -50,34 +49,35 @@ WinRect FitSixteenByNine(int areaLeft, long long areaWidth, long long areaHeight
     }
     right = std::max(right, left);
     bottom = std::max(bottom, top);
-    return WinRect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
-                   static_cast<int>(bottom)};
+    return WinRect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
 }
 
 }  // namespace layout_detail
 
-WinRect FitVideoRect(int cx, int cy) {
+WinRect FitVideoRect(int cx, int cy)
+{
     cx = layout_detail::ClampSize(cx);
     cy = layout_detail::ClampSize(cy);
     // The height of a box fitted by width comes from cx - 435, five pixels more than its width.
     return layout_detail::FitSixteenByNine(5, static_cast<long long>(cx) - kSideColumns,
-                                           static_cast<long long>(cy) - kBelowVideo,
-                                           static_cast<long long>(cx) - 435);
+                                           static_cast<long long>(cy) - kBelowVideo, static_cast<long long>(cx) - 435);
 }
 
-LayoutRect VideoViewRect(const WinRect& videoRect) {
-    return LayoutRect{videoRect.left, videoRect.top + kTitleHeight, videoRect.Width(),
-                      videoRect.Height()};
+LayoutRect VideoViewRect(const WinRect& videoRect)
+{
+    return LayoutRect{videoRect.left, videoRect.top + kTitleHeight, videoRect.Width(), videoRect.Height()};
 }
 
-int ListColumnWidth(int cx) {
+int ListColumnWidth(int cx)
+{
     cx = layout_detail::ClampSize(cx);
     return std::max<int>(0, Reduce16((cx - kSideColumns) / 6 - 1));
 }
 
 int ProgressSliderWidth(int cx) { return std::max(0, layout_detail::ClampSize(cx) - 570); }
 
-std::optional<LayoutRect> ControlLayout::RectFor(int id) const {
+std::optional<LayoutRect> ControlLayout::RectFor(int id) const
+{
     if (id == kVideoViewId) {
         return videoView;
     }
@@ -89,7 +89,8 @@ std::optional<LayoutRect> ControlLayout::RectFor(int id) const {
     return std::nullopt;
 }
 
-ControlLayout ComputeLayout(int cx, int cy) {
+ControlLayout ComputeLayout(int cx, int cy)
+{
     cx = layout_detail::ClampSize(cx);
     cy = layout_detail::ClampSize(cy);
     const int h = NonNegative(cy - kBelowVideo);  // map height
@@ -137,12 +138,13 @@ ControlLayout ComputeLayout(int cx, int cy) {
     return out;
 }
 
-bool DependsOnWidthOnly(int id) {
-    return id == kTitleBarId || id == kMinimizeButtonId || id == kMaximizeButtonId ||
-           id == kCloseButtonId;
+bool DependsOnWidthOnly(int id)
+{
+    return id == kTitleBarId || id == kMinimizeButtonId || id == kMaximizeButtonId || id == kCloseButtonId;
 }
 
-SizeDecision DecideOnSize(const SizeChange& change) {
+SizeDecision DecideOnSize(const SizeChange& change)
+{
     SizeDecision d;
     if (change.layoutSuspended || !change.titleBarExists || change.fullScreen) {
         return d;
@@ -162,7 +164,8 @@ SizeDecision DecideOnSize(const SizeChange& change) {
     return d;
 }
 
-std::array<ControlPlace, 3> CaptionButtonPremoves() {
+std::array<ControlPlace, 3> CaptionButtonPremoves()
+{
     return {{
         {kMinimizeButtonId, {66, 2, 0, 0}},
         {kMaximizeButtonId, {44, 2, 0, 0}},
@@ -170,14 +173,15 @@ std::array<ControlPlace, 3> CaptionButtonPremoves() {
     }};
 }
 
-LayoutPoint StartWindowPosition(const WinRect& workArea) {
+LayoutPoint StartWindowPosition(const WinRect& workArea)
+{
     // Centred within the work area itself, so a screen that does not start at the origin (a
     // second monitor, a panel on the left or top) still gets the window in its middle.
     return LayoutPoint{workArea.left + (workArea.Width() - kDialogWidth) / 2,
                        workArea.top + (workArea.Height() - kDialogHeight) / 2};
 }
 
-LayoutPoint MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth,
-                                  int iconHeight) {
+LayoutPoint MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight)
+{
     return LayoutPoint{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
 }

@@ -95,12 +95,12 @@ struct ControlLayout {
     /// title strip, minimise, maximise, close, map, coordinate caption, ..., G-sensor graph.
     /// Stop, rewind, fast forward and open are not among them: they stay hidden where they are.
     std::array<ControlPlace, kLaidOutControlCount> controls{};
-    WinRect videoRect;               ///< the new `videoRect`
-    LayoutRect videoView;            ///< where the video view goes (its picture or movie box is
-                                     ///< videoView.width x videoView.height)
-    int progressSliderWidth = 0;     ///< width for the slider's channel pictures (204, 205)
-    int columnWidth = 0;             ///< width of each of the three columns of both lists
-    int titlePictureWidth = 0;       ///< bitmap 140 is loaded at this size for `titleBar`
+    WinRect videoRect;            ///< the new `videoRect`
+    LayoutRect videoView;         ///< where the video view goes (its picture or movie box is
+                                  ///< videoView.width x videoView.height)
+    int progressSliderWidth = 0;  ///< width for the slider's channel pictures (204, 205)
+    int columnWidth = 0;          ///< width of each of the three columns of both lists
+    int titlePictureWidth = 0;    ///< bitmap 140 is loaded at this size for `titleBar`
     int titlePictureHeight = kTitleHeight;
 
     /// The place of a control by ID, the video view included; nothing for a control the
@@ -174,6 +174,5 @@ int ClampSize(int v);
 /// Fits a 16:9 box into an area areaWidth x areaHeight whose left edge is at areaLeft:
 /// by height (centred across) when 16 * areaHeight <= 9 * areaWidth, otherwise by width with
 /// the height computed from widthForHeight (centred down). Never a negative extent.
-WinRect FitSixteenByNine(int areaLeft, long long areaWidth, long long areaHeight,
-                         long long widthForHeight);
+WinRect FitSixteenByNine(int areaLeft, long long areaWidth, long long areaHeight, long long widthForHeight);
 }  // namespace layout_detail

@@ -26,7 +26,4 @@ bool ListViewAdapter::SetCellBackground(int row, int column, std::uint32_t colou
     return list_.SetCellBackground(row, ColourFromRef(colour), column) != 0;
 }
 
-std::uint32_t ListViewAdapter::WindowColour() const
-{
-    return RefFromColour(list_.systemColour(ListColour::Window));
-}
+std::uint32_t ListViewAdapter::WindowColour() const { return RefFromColour(list_.systemColour(ListColour::Window)); }

@@ -130,7 +130,8 @@ int CPlaybackController::ShowMapForCurrent()
     qCDebug(lcWindow) << "show map for recording" << list_.currentRecording() << "GPS status" << int(status);
     if (status == GpsPresent) {
         if (!state_.networkOk || !state_.mapLoadOk) {
-            qCDebug(lcWindow) << "no connection earlier in this run (network" << state_.networkOk << "map load" << state_.mapLoadOk << ")";
+            qCDebug(lcWindow) << "no connection earlier in this run (network" << state_.networkOk << "map load"
+                              << state_.mapLoadOk << ")";
             ShowStatusPage(QStringLiteral("no_connection.html"));
             return 0;
         }
@@ -180,7 +181,8 @@ int CPlaybackController::OpenCurrentRecording()
 {
     state_.gpsTrack.clear();
     c_.gSensorGraph.gSensorSeries().clear();
-    if (!ValidIndex(list_.currentRecording(), list_.recordings().size()) || !c_.videoView || !c_.videoView->movieWrapper) {
+    if (!ValidIndex(list_.currentRecording(), list_.recordings().size()) || !c_.videoView ||
+        !c_.videoView->movieWrapper) {
         return -1;
     }
     const int index = list_.currentRecording();
@@ -204,7 +206,8 @@ int CPlaybackController::OpenCurrentRecording()
     }
 
     // The record text track as always; where it gives nothing, the camera's other GPS families.
-    const bool ok = ReadRecordingTracks(movie, entry.filePath, state_.textTrackData, state_.gpsTrack, c_.gSensorGraph.gSensorSeries());
+    const bool ok = ReadRecordingTracks(movie, entry.filePath, state_.textTrackData, state_.gpsTrack,
+                                        c_.gSensorGraph.gSensorSeries());
     if (ok && entry.gpsStatus == GpsPresent) {
         c_.mapView.SendRouteToMap(QList<GpsSample>(state_.gpsTrack.begin(), state_.gpsTrack.end()));
     }
@@ -249,10 +252,12 @@ void CPlaybackController::OnMapDocumentComplete()
     // recording, once. A load that reports in while a later page is on its way (the start page
     // at start-up, a page left before it finished) does neither: the recording is opened once,
     // its route goes to the page that shows it, and a map page that hangs still times out.
-    const bool chosenPageLoaded = !c_.mapView.page()->isLoading() && c_.mapView.url() == QUrl::fromLocalFile(state_.currentPageUrl);
+    const bool chosenPageLoaded = !c_.mapView.page()->isLoading() &&
+                                  c_.mapView.url() == QUrl::fromLocalFile(state_.currentPageUrl);
     qCDebug(lcWindow) << "page loaded (1025):" << c_.mapView.url().fileName() << "asked for"
-                      << QFileInfo(state_.currentPageUrl).fileName() << (chosenPageLoaded ? "- it is the one" : "- not the one")
-                      << "opened before" << state_.pageLoaded << "stopped" << state_.stopped;
+                      << QFileInfo(state_.currentPageUrl).fileName()
+                      << (chosenPageLoaded ? "- it is the one" : "- not the one") << "opened before"
+                      << state_.pageLoaded << "stopped" << state_.stopped;
     if (chosenPageLoaded) {
         mapLoadTimer_.stop();
     }
@@ -309,8 +314,10 @@ void CPlaybackController::PeriodicUpdate()
                 }
                 c_.mapView.CallPageFunction(QStringLiteral("setposition"), sample.latitude, sample.longitude);
                 const QString& h = sample.hemispheres;
-                c_.longitudeText.setText(CoordinateLabel(h.isEmpty() ? QChar() : h.back(), sample.longitude, QLatin1Char('W')));
-                c_.latitudeText.setText(CoordinateLabel(h.isEmpty() ? QChar() : h.front(), sample.latitude, QLatin1Char('S')));
+                c_.longitudeText.setText(
+                    CoordinateLabel(h.isEmpty() ? QChar() : h.back(), sample.longitude, QLatin1Char('W')));
+                c_.latitudeText.setText(
+                    CoordinateLabel(h.isEmpty() ? QChar() : h.front(), sample.latitude, QLatin1Char('S')));
             }
             c_.speedMeter.SetValue(MeterValueForSpeed(sample.speed, std::max(0, c_.unitCombo.currentIndex())));
             c_.gSensorGraph.setCurrentIndex(k);
@@ -376,7 +383,8 @@ void CPlaybackController::ShowUnplayable(std::int32_t error, const QString& reas
     ShowDuration(0);
     c_.pauseButton.hide();
     c_.playButton.show();
-    c_.videoView->setGeometry(c_.videoRect.left, c_.videoRect.top + kTitleHeight, c_.videoRect.Width(), c_.videoRect.Height());
+    c_.videoView->setGeometry(c_.videoRect.left, c_.videoRect.top + kTitleHeight, c_.videoRect.Width(),
+                              c_.videoRect.Height());
     c_.videoView->ShowStopPicture(c_.videoRect.Width(), c_.videoRect.Height());
     notice_.setGeometry(c_.videoView->geometry());
     notice_.show();

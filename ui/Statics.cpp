@@ -8,7 +8,7 @@
 const QFont& ReadoutFont()
 {
     static const QFont font = [] {
-        QFont f;  // the platform's default face
+        QFont f;             // the platform's default face
         f.setPixelSize(13);  // 10 points at 96 pixels per inch
         return f;
     }();
@@ -31,4 +31,3 @@ void ShowPicture(QLabel& label, int number, int width, int height)
     const QImage picture = width > 0 && height > 0 ? LoadSkinImage(number, QSize(width, height)) : QImage();
     label.setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
 }
-

@@ -52,7 +52,8 @@ const RecordingSummary* CTripView::SummaryOf(int index) const
 {
     const std::shared_ptr<const TripScan> scan = scanner_.Result();
     if (!scan || index < 0 || std::size_t(index) >= scan->paths.size() ||
-        std::size_t(index) >= dlg_.recordings.size() || scan->paths[std::size_t(index)] != dlg_.recordings[std::size_t(index)].filePath)
+        std::size_t(index) >= dlg_.recordings.size() ||
+        scan->paths[std::size_t(index)] != dlg_.recordings[std::size_t(index)].filePath)
         return nullptr;
     return scan->summaries[std::size_t(index)].get();
 }
@@ -180,9 +181,11 @@ void CTripView::SeekTo(int second)
     // Nothing of the recording has been shown yet: the route and the start come first, as the
     // periodic update gives them at second 0, since a seek skips that second.
     if (dlg_.nextSecond == 0 && !dlg_.gpsTrack.empty() && current >= 0 &&
-        std::size_t(current) < dlg_.recordings.size() && dlg_.recordings[std::size_t(current)].gpsStatus == GpsPresent) {
+        std::size_t(current) < dlg_.recordings.size() &&
+        dlg_.recordings[std::size_t(current)].gpsStatus == GpsPresent) {
         dlg_.mapView.RunPageScript(QStringLiteral("showPath()"));
-        dlg_.mapView.CallPageFunction(QStringLiteral("setstart"), dlg_.gpsTrack[0].latitude, dlg_.gpsTrack[0].longitude);
+        dlg_.mapView.CallPageFunction(QStringLiteral("setstart"), dlg_.gpsTrack[0].latitude,
+                                      dlg_.gpsTrack[0].longitude);
     }
     dlg_.progressSlider.SetPosition(second);
     dlg_.OnProgressPressed(0, 0);

@@ -37,12 +37,13 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
-      playback_(PlaybackControls{mapView, videoView, longitudeText, latitudeText, timeText, fileNameText, speedMeter,
-                                 gSensorGraph, progressSlider, volumeSlider, playButton, pauseButton, unitCombo,
-                                 leftList, rightList, videoRect, language},
-                PlaybackServices{services.folders.urlFolder, services.isNetworkAlive, services.waitMs,
-                                 [this] { return services_.browseForFolder ? services_.browseForFolder(this) : QString(); }},
-                this),
+      playback_(
+          PlaybackControls{mapView, videoView, longitudeText, latitudeText, timeText, fileNameText, speedMeter,
+                           gSensorGraph, progressSlider, volumeSlider, playButton, pauseButton, unitCombo, leftList,
+                           rightList, videoRect, language},
+          PlaybackServices{services.folders.urlFolder, services.isNetworkAlive, services.waitMs,
+                           [this] { return services_.browseForFolder ? services_.browseForFolder(this) : QString(); }},
+          this),
       services_(std::move(services))
 {
     // Icon 128. LoadSkinImage makes the pictures available; the icon keeps its transparency.
@@ -58,14 +59,24 @@ CVindrelDlg::CVindrelDlg(DialogServices services, QWidget* parent)
 
     // Template captions of the buttons (the pictures replace them on screen).
     // clang-format off: a table
-    const std::array<std::pair<CMyButton*, const char*>, 18> captions{{
-        {&openButton, "Open"}, {&playButton, "Play"}, {&pauseButton, "Pause"}, {&stopButton, "Stop"},
-        {&rewindButton, "rewind"}, {&fastForwardButton, "fast"}, {&prevButton, "prev"}, {&nextButton, "next"},
-        {&folderButton, "floder"}, {&screenshotButton, "Screenshot"}, {&prevPageButton, "PPage"},
-        {&nextPageButton, "NPage"}, {&deleteButton, "delete"}, {&minimizeButton, "min"},
-        {&maximizeButton, "max"}, {&closeButton, "close"}, {&gSensorPlusButton, "+"},
-        {&gSensorMinusButton, "-"}
-    }};
+    const std::array<std::pair<CMyButton*, const char*>, 18> captions{{{&openButton, "Open"},
+                                                                       {&playButton, "Play"},
+                                                                       {&pauseButton, "Pause"},
+                                                                       {&stopButton, "Stop"},
+                                                                       {&rewindButton, "rewind"},
+                                                                       {&fastForwardButton, "fast"},
+                                                                       {&prevButton, "prev"},
+                                                                       {&nextButton, "next"},
+                                                                       {&folderButton, "floder"},
+                                                                       {&screenshotButton, "Screenshot"},
+                                                                       {&prevPageButton, "PPage"},
+                                                                       {&nextPageButton, "NPage"},
+                                                                       {&deleteButton, "delete"},
+                                                                       {&minimizeButton, "min"},
+                                                                       {&maximizeButton, "max"},
+                                                                       {&closeButton, "close"},
+                                                                       {&gSensorPlusButton, "+"},
+                                                                       {&gSensorMinusButton, "-"}}};
     // clang-format on
     for (const auto& [button, caption] : captions) {
         button->setText(QString::fromLatin1(caption));
@@ -134,21 +145,39 @@ void CVindrelDlg::setVisible(bool visible)
 void CVindrelDlg::DoDataExchange()
 {
     // clang-format off: a table
-    const std::array<std::pair<int, QWidget*>, 33> bindings{{
-        {kLongitudeTextId, &longitudeText}, {kLatitudeTextId, &latitudeText}, {kSpeedMeterId, &speedMeter},
-        {kCoordCaptionId, &coordCaption}, {kTitleBarId, &titleBar}, {kMapViewId, &mapView},
-        {kCloseButtonId, &closeButton}, {kOpenButtonId, &openButton}, {kPlayButtonId, &playButton},
-        {kPauseButtonId, &pauseButton}, {kProgressSliderId, &progressSlider}, {kTimeTextId, &timeText},
-        {kVolumeSliderId, &volumeSlider}, {kVolumeIconId, &volumeIcon}, {kStopButtonId, &stopButton},
-        {kRewindButtonId, &rewindButton}, {kFastForwardButtonId, &fastForwardButton},
-        {kFolderButtonId, &folderButton}, {kLeftListId, &leftList}, {kRightListId, &rightList},
-        {kGSensorGraphId, &gSensorGraph}, {kGSensorPlusButtonId, &gSensorPlusButton},
-        {kGSensorMinusButtonId, &gSensorMinusButton}, {kScreenshotButtonId, &screenshotButton},
-        {kPrevPageButtonId, &prevPageButton}, {kNextPageButtonId, &nextPageButton},
-        {kDeleteButtonId, &deleteButton}, {kFileNameTextId, &fileNameText}, {kPrevButtonId, &prevButton},
-        {kNextButtonId, &nextButton}, {kMaximizeButtonId, &maximizeButton}, {kMinimizeButtonId, &minimizeButton},
-        {kUnitComboId, &unitCombo}
-    }};
+    const std::array<std::pair<int, QWidget*>, 33> bindings{{{kLongitudeTextId, &longitudeText},
+                                                             {kLatitudeTextId, &latitudeText},
+                                                             {kSpeedMeterId, &speedMeter},
+                                                             {kCoordCaptionId, &coordCaption},
+                                                             {kTitleBarId, &titleBar},
+                                                             {kMapViewId, &mapView},
+                                                             {kCloseButtonId, &closeButton},
+                                                             {kOpenButtonId, &openButton},
+                                                             {kPlayButtonId, &playButton},
+                                                             {kPauseButtonId, &pauseButton},
+                                                             {kProgressSliderId, &progressSlider},
+                                                             {kTimeTextId, &timeText},
+                                                             {kVolumeSliderId, &volumeSlider},
+                                                             {kVolumeIconId, &volumeIcon},
+                                                             {kStopButtonId, &stopButton},
+                                                             {kRewindButtonId, &rewindButton},
+                                                             {kFastForwardButtonId, &fastForwardButton},
+                                                             {kFolderButtonId, &folderButton},
+                                                             {kLeftListId, &leftList},
+                                                             {kRightListId, &rightList},
+                                                             {kGSensorGraphId, &gSensorGraph},
+                                                             {kGSensorPlusButtonId, &gSensorPlusButton},
+                                                             {kGSensorMinusButtonId, &gSensorMinusButton},
+                                                             {kScreenshotButtonId, &screenshotButton},
+                                                             {kPrevPageButtonId, &prevPageButton},
+                                                             {kNextPageButtonId, &nextPageButton},
+                                                             {kDeleteButtonId, &deleteButton},
+                                                             {kFileNameTextId, &fileNameText},
+                                                             {kPrevButtonId, &prevButton},
+                                                             {kNextButtonId, &nextButton},
+                                                             {kMaximizeButtonId, &maximizeButton},
+                                                             {kMinimizeButtonId, &minimizeButton},
+                                                             {kUnitComboId, &unitCombo}}};
     // clang-format on
     for (const auto& [id, widget] : bindings) {
         widget->setObjectName(QString::number(id));
@@ -165,8 +194,8 @@ void CVindrelDlg::DoDataExchange()
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
     // Controls that take the mouse keep the normal pointer whatever the window's own shows.
-    for (QWidget* w : std::initializer_list<QWidget*>{&mapView, &leftList, &rightList, &progressSlider,
-                                                      &volumeSlider, &unitCombo}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{&mapView, &leftList, &rightList, &progressSlider, &volumeSlider, &unitCombo}) {
         w->setCursor(Qt::ArrowCursor);
     }
     for (CMyButton* button : buttons_) {
@@ -174,9 +203,9 @@ void CVindrelDlg::DoDataExchange()
     }
     // The controls that only show something pass the pointer's moves on to the window, whose
     // hit test then sets the cursor and takes the hover frames off.
-    for (QWidget* w : std::initializer_list<QWidget*>{&longitudeText, &latitudeText, &coordCaption, &titleBar,
-                                                      &fileNameText, &speedMeter, &timeText, &volumeIcon,
-                                                      &gSensorGraph}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{&longitudeText, &latitudeText, &coordCaption, &titleBar, &fileNameText,
+                                         &speedMeter, &timeText, &volumeIcon, &gSensorGraph}) {
         w->setMouseTracking(true);
     }
 
@@ -417,10 +446,8 @@ bool CVindrelDlg::event(QEvent* e)
     case WM_MAP_CLICKED: return Answer(e, &CVindrelDlg::OnMapClicked);
     case WM_MAP_NAVIGATE_COMPLETE:
     case WM_MAP_BEFORE_NAVIGATE:
-    case WM_MAP_DOWNLOAD_DONE:
-        return Answer(e, nullptr);  // answered, nothing more to do
-    case WM_SLIDER_CHANGED:
-        return true;  // not handled: releasing a slider does nothing more
+    case WM_MAP_DOWNLOAD_DONE: return Answer(e, nullptr);  // answered, nothing more to do
+    case WM_SLIDER_CHANGED: return true;                   // not handled: releasing a slider does nothing more
 
     case QEvent::Resize: {
         const bool handled = QDialog::event(e);
@@ -456,8 +483,7 @@ bool CVindrelDlg::event(QEvent* e)
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        return chrome_.TakeMouseEvent(static_cast<QMouseEvent*>(e)) || QDialog::event(e);
+    case QEvent::MouseButtonDblClick: return chrome_.TakeMouseEvent(static_cast<QMouseEvent*>(e)) || QDialog::event(e);
     case QEvent::ContextMenu: {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         if (titleBar.isVisible() && titleBar.geometry().contains(menu->pos())) {
@@ -495,8 +521,7 @@ bool CVindrelDlg::event(QEvent* e)
         OnDropFiles(paths);
         return true;
     }
-    default:
-        return QDialog::event(e);
+    default: return QDialog::event(e);
     }
 }
 
@@ -527,8 +552,7 @@ void CVindrelDlg::OnCommand(int id)
     switch (id) {
     case kOpenButtonId:
     case kRewindButtonId:
-    case kFastForwardButtonId:
-        break;  // no use
+    case kFastForwardButtonId: break;  // no use
     case kPlayButtonId: Play(); break;
     case kPauseButtonId: Pause(); break;
     case kStopButtonId: StopPlayback(); break;

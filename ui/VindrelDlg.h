@@ -20,8 +20,8 @@
 #include "playback/VideoView.h"
 #include "recordings/RecordingList.h"
 #include "ui/ChromeLayout.h"
-#include "ui/Layout.h"
 #include "ui/DialogServices.h"
+#include "ui/Layout.h"
 #include "ui/PlaybackController.h"
 #include "ui/Statics.h"
 #include "ui/WindowChrome.h"
@@ -111,13 +111,25 @@ public:
     void Pause() { playback_.Pause(); }
     void StopPlayback() { playback_.StopPlayback(); }
     /// WM_PROGRESS_PRESSED: seek to the progress slider's position.
-    std::intptr_t OnProgressPressed(std::uintptr_t, std::intptr_t) { playback_.SeekToSlider(); return 1; }
+    std::intptr_t OnProgressPressed(std::uintptr_t, std::intptr_t)
+    {
+        playback_.SeekToSlider();
+        return 1;
+    }
     /// WM_VOLUME_PRESSED: volume from the volume slider's position.
-    std::intptr_t OnVolumePressed(std::uintptr_t, std::intptr_t) { playback_.SetVolume(volumeSlider.position()); return 1; }
+    std::intptr_t OnVolumePressed(std::uintptr_t, std::intptr_t)
+    {
+        playback_.SetVolume(volumeSlider.position());
+        return 1;
+    }
     /// WM_SLIDER_TRACK: volume while the volume slider is dragged (wParam 1042, lParam its position).
     std::intptr_t OnSliderTrack(std::uintptr_t wParam, std::intptr_t lParam);
     /// WM_MAP_DOCUMENT_COMPLETE: a page finished loading.
-    std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t) { playback_.OnMapDocumentComplete(); return 1; }
+    std::intptr_t OnMapDocumentComplete(std::uintptr_t, std::intptr_t)
+    {
+        playback_.OnMapDocumentComplete();
+        return 1;
+    }
     /// WM_MAP_CLICKED: a click on the route or the trip line.
     std::intptr_t OnMapClicked(std::uintptr_t wParam, std::intptr_t lParam);
     void OnFolder() { playback_.List().OnFolderCommand(); }
@@ -152,15 +164,15 @@ private:
 public:
     // ---- The player's state, in declaration order. What the playback controller and the
     // recording list own is shown here read-only. -----------------------------------------------
-    QIcon appIcon;                  ///< icon 128: window icon, drawn while minimised
-    std::int32_t language = 1;      ///< 0 English, 1 Simplified Chinese, 2 Traditional Chinese
-    QLabel longitudeText{QStringLiteral("000.000000"), this};           ///< 1016
-    QLabel latitudeText{QStringLiteral("000.000000"), this};            ///< 1017
-    QLabel coordCaption{QStringLiteral("longitudeLatitude"), this};            ///< 1019
-    QLabel titleBar{QStringLiteral("Vindrel V1.0"), this};                ///< 1020
-    QLabel fileNameText{QStringLiteral("Curr File"), this};            ///< 1039
-    CMeter speedMeter{this};              ///< 1018
-    CGoogleMapView mapView{this};         ///< 1028
+    QIcon appIcon;              ///< icon 128: window icon, drawn while minimised
+    std::int32_t language = 1;  ///< 0 English, 1 Simplified Chinese, 2 Traditional Chinese
+    QLabel longitudeText{QStringLiteral("000.000000"), this};        ///< 1016
+    QLabel latitudeText{QStringLiteral("000.000000"), this};         ///< 1017
+    QLabel coordCaption{QStringLiteral("longitudeLatitude"), this};  ///< 1019
+    QLabel titleBar{QStringLiteral("Vindrel V1.0"), this};           ///< 1020
+    QLabel fileNameText{QStringLiteral("Curr File"), this};          ///< 1039
+    CMeter speedMeter{this};                                         ///< 1018
+    CGoogleMapView mapView{this};                                    ///< 1028
     const QString& currentPageUrl = playback_.State().currentPageUrl;
     const std::vector<GpsSample>& gpsTrack = playback_.State().gpsTrack;
     const TextTrackData& textTrackData = playback_.State().textTrackData;
@@ -184,36 +196,36 @@ public:
     std::int32_t lastClientHeight = 0;
     std::unique_ptr<CVideoView> videoView;  ///< 1011
     const std::int32_t& nextSecond = playback_.State().nextSecond;
-    CBitmapSlider progressSlider{this};   ///< 1041
-    CBitmapSlider volumeSlider{this};     ///< 1042
-    QLabel timeText{QStringLiteral("00:00:00/00:00:00"), this};                ///< 1021
-    QLabel volumeIcon{this};              ///< 1033
-    CMyButton openButton{this};           ///< 1000
-    CMyButton playButton{this};           ///< 1001
-    CMyButton pauseButton{this};          ///< 1002
-    CMyButton stopButton{this};           ///< 1003
-    CMyButton rewindButton{this};         ///< 1004
-    CMyButton fastForwardButton{this};    ///< 1005
-    CMyButton prevButton{this};           ///< 1023
-    CMyButton nextButton{this};           ///< 1022
-    CMyButton folderButton{this};         ///< 1007
-    CMyButton screenshotButton{this};     ///< 1013
-    CMyButton prevPageButton{this};       ///< 1010
-    CMyButton nextPageButton{this};       ///< 1012
-    CMyButton deleteButton{this};         ///< 1015
-    CMyButton minimizeButton{this};       ///< 1044
-    CMyButton maximizeButton{this};       ///< 1043
-    CMyButton closeButton{this};          ///< 1032
-    CColorListCtrl leftList{this};        ///< 1034
-    CColorListCtrl rightList{this};       ///< 1035
+    CBitmapSlider progressSlider{this};                          ///< 1041
+    CBitmapSlider volumeSlider{this};                            ///< 1042
+    QLabel timeText{QStringLiteral("00:00:00/00:00:00"), this};  ///< 1021
+    QLabel volumeIcon{this};                                     ///< 1033
+    CMyButton openButton{this};                                  ///< 1000
+    CMyButton playButton{this};                                  ///< 1001
+    CMyButton pauseButton{this};                                 ///< 1002
+    CMyButton stopButton{this};                                  ///< 1003
+    CMyButton rewindButton{this};                                ///< 1004
+    CMyButton fastForwardButton{this};                           ///< 1005
+    CMyButton prevButton{this};                                  ///< 1023
+    CMyButton nextButton{this};                                  ///< 1022
+    CMyButton folderButton{this};                                ///< 1007
+    CMyButton screenshotButton{this};                            ///< 1013
+    CMyButton prevPageButton{this};                              ///< 1010
+    CMyButton nextPageButton{this};                              ///< 1012
+    CMyButton deleteButton{this};                                ///< 1015
+    CMyButton minimizeButton{this};                              ///< 1044
+    CMyButton maximizeButton{this};                              ///< 1043
+    CMyButton closeButton{this};                                 ///< 1032
+    CColorListCtrl leftList{this};                               ///< 1034
+    CColorListCtrl rightList{this};                              ///< 1035
     const std::vector<RecordingEntry>& recordings = playback_.List().recordings();
     const int& currentRecording = playback_.List().currentRecording();
     const int& pageIndex = playback_.List().pageIndex();
     const int& highlightIndex = playback_.List().highlightIndex();
-    CGSensor gSensorGraph{this};          ///< 1038
-    CMyButton gSensorPlusButton{this};    ///< 1037
-    CMyButton gSensorMinusButton{this};   ///< 1036
-    QComboBox unitCombo{this};            ///< 1048
+    CGSensor gSensorGraph{this};         ///< 1038
+    CMyButton gSensorPlusButton{this};   ///< 1037
+    CMyButton gSensorMinusButton{this};  ///< 1036
+    QComboBox unitCombo{this};           ///< 1048
 
     /// The map-load watchdog and the notice of a recording that cannot be played (the playback
     /// controller's).

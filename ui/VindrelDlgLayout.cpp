@@ -35,10 +35,8 @@ std::optional<CVindrelDlg::CtlColors> CVindrelDlg::OnCtlColor(int controlId)
         colours.text = QColor(255, 255, 0);  // yellow
         return colours;
     case 0:  // the dialog itself
-    case kGSensorGraphId:
-        return colours;
-    default:
-        return std::nullopt;
+    case kGSensorGraphId: return colours;
+    default: return std::nullopt;
     }
 }
 

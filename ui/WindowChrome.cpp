@@ -192,8 +192,7 @@ bool CWindowChrome::TakeMouseEvent(QMouseEvent* mouse)
             OnLButtonDblClk();
         }
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -435,13 +434,8 @@ void CWindowChrome::OnSysCommand(int id)
         return;
     }
     switch (id & kSystemCommandMask) {
-    case SC_MINIMIZE:
-        d_.showMinimized();
-        break;
-    case SC_CLOSE:
-        d_.OnCancel();
-        break;
-    default:
-        break;
+    case SC_MINIMIZE: d_.showMinimized(); break;
+    case SC_CLOSE: d_.OnCancel(); break;
+    default: break;
     }
 }

@@ -13,17 +13,17 @@
 #include "playback/RealEngine.h"
 #include "playback/VideoView.h"
 
+#include "playback/Screenshot.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
-#include "playback/Screenshot.h"
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -113,9 +113,16 @@ EngineRun PlayInView(const QString& movie, int seconds)
 // The mpv program on the same file, same window size, same audio output; its CPU seconds.
 double PlayInMpv(const QString& movie, int seconds, bool nullAudio)
 {
-    std::vector<std::string> args = {"mpv", "--no-config", "--really-quiet", "--vo=x11", "--geometry=720x405",
-                                     "--autofit=720x405", "--hwdec=no", "--sid=no",
-                                     "--length=" + std::to_string(seconds), QFile::encodeName(movie).toStdString()};
+    std::vector<std::string> args = {"mpv",
+                                     "--no-config",
+                                     "--really-quiet",
+                                     "--vo=x11",
+                                     "--geometry=720x405",
+                                     "--autofit=720x405",
+                                     "--hwdec=no",
+                                     "--sid=no",
+                                     "--length=" + std::to_string(seconds),
+                                     QFile::encodeName(movie).toStdString()};
     if (nullAudio)
         args.insert(args.begin() + 1, "--ao=null");
     std::vector<char*> argv;
@@ -176,10 +183,32 @@ QString MakeMovie()
     if (QFileInfo::exists(path))
         return path;
     std::fprintf(stderr, "making %s with ffmpeg (once)...\n", qPrintable(path));
-    const int status = QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=30",
-                                                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "60",
-                                                    "-c:v", "libx264", "-preset", "veryfast", "-b:v", "12M", "-pix_fmt", "yuv420p",
-                                                    "-c:a", "aac", "-b:a", "128k", path + ".part.mov"});
+    const int status = QProcess::execute("ffmpeg", {"-v",
+                                                    "error",
+                                                    "-y",
+                                                    "-f",
+                                                    "lavfi",
+                                                    "-i",
+                                                    "testsrc2=size=1920x1080:rate=30",
+                                                    "-f",
+                                                    "lavfi",
+                                                    "-i",
+                                                    "sine=frequency=440:sample_rate=48000",
+                                                    "-t",
+                                                    "60",
+                                                    "-c:v",
+                                                    "libx264",
+                                                    "-preset",
+                                                    "veryfast",
+                                                    "-b:v",
+                                                    "12M",
+                                                    "-pix_fmt",
+                                                    "yuv420p",
+                                                    "-c:a",
+                                                    "aac",
+                                                    "-b:a",
+                                                    "128k",
+                                                    path + ".part.mov"});
     if (status != 0)
         return QString();
     QFile::rename(path + ".part.mov", path);
@@ -193,7 +222,8 @@ int main(int argc, char** argv)
     if (argc > 2 && QString(argv[1]) == "--snapshot") {
         if (StartEngineLibrary(0) != noErr || EnterMovies() != noErr)
             return 1;
-        const int status = Snapshot(QString::fromLocal8Bit(argv[2]), argc > 3 ? QString::fromLocal8Bit(argv[3]) : MakeMovie());
+        const int status =
+            Snapshot(QString::fromLocal8Bit(argv[2]), argc > 3 ? QString::fromLocal8Bit(argv[3]) : MakeMovie());
         EngineLeaveMovies();
         return status;
     }
@@ -214,9 +244,10 @@ int main(int argc, char** argv)
     for (int round = 0; round < 2; ++round) {
         ours.push_back(PlayInView(movie, seconds));
         const EngineRun& r = ours.back();
-        std::printf("vindrel: cpu %.2f s, first frame %.0f ms, rendered %llu, painted %llu of %d, dropped %lld (decoder %lld), updates %d\n",
-                    r.cpu, r.firstFrameMs, (unsigned long long)r.rendered, (unsigned long long)r.painted, seconds * 30, (long long)r.dropped,
-                    (long long)r.decoderDropped, r.updates);
+        std::printf("vindrel: cpu %.2f s, first frame %.0f ms, rendered %llu, painted %llu of %d, dropped %lld "
+                    "(decoder %lld), updates %d\n",
+                    r.cpu, r.firstFrameMs, (unsigned long long)r.rendered, (unsigned long long)r.painted, seconds * 30,
+                    (long long)r.dropped, (long long)r.decoderDropped, r.updates);
         std::fflush(stdout);
         theirs.push_back(PlayInMpv(movie, seconds, nullAudio));
         std::printf("mpv:     cpu %.2f s\n", theirs.back());

@@ -27,8 +27,8 @@ std::vector<QString> OneHourOfRecords()
         } else {
             lat += 0.0021 * std::cos(s / 300.0);
             lon += 0.0023 * std::sin(s / 300.0);
-            std::snprintf(text, sizeof text, "A,%06d,140102,%.4f,N,%.4f,E,%.1f,%.2f,%.2f,0.98;", s,
-                          lat, lon, speed, gx, gy);
+            std::snprintf(text, sizeof text, "A,%06d,140102,%.4f,N,%.4f,E,%.1f,%.2f,%.2f,0.98;", s, lat, lon, speed, gx,
+                          gy);
         }
         records.push_back(QString::fromLatin1(text));
     }

@@ -101,7 +101,8 @@ int main(int argc, char** argv)
     }
     // Offline: tiles from a closed port on this machine.
     QWebEngineProfile profile;
-    InstallMapProvider(&profile, {"http://127.0.0.1:9/{z}/{x}/{y}.png", "offline", "http://127.0.0.1:9/{z}/{x}/{y}.png", "offline"});
+    InstallMapProvider(
+        &profile, {"http://127.0.0.1:9/{z}/{x}/{y}.png", "offline", "http://127.0.0.1:9/{z}/{x}/{y}.png", "offline"});
     Receiver receiver;
     CGoogleMapView view(nullptr, &profile);
     view.SetMessageTarget(&receiver);
@@ -139,7 +140,8 @@ int main(int argc, char** argv)
         view.SetMapViewSilent();
         // The page tells the line's arrival through its title.
         view.RunPageScript("(function () { var add = map.addOverlay; map.addOverlay = function (o) {"
-                           " add.call(map, o); if (o instanceof BMap.Polyline) document.title = 'drawn ' + o.getPath().length; }; })()");
+                           " add.call(map, o); if (o instanceof BMap.Polyline) document.title = 'drawn ' + "
+                           "o.getPath().length; }; })()");
         bool drawn = false;
         const auto connection = QObject::connect(&view, &QWebEngineView::titleChanged, [&](const QString& title) {
             drawn = title == QLatin1String("drawn 3600");

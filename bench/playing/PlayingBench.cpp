@@ -28,15 +28,15 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineProfile>
 
@@ -46,9 +46,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -216,7 +216,8 @@ QStringList MakeRecordings(const QString& folder, int count, int seconds)
         tool.start(QStringLiteral(VINDREL_SAMPLE_TOOL),
                    {QStringLiteral("movie"), path, QStringLiteral("--seconds"), QString::number(seconds),
                     QStringLiteral("--offset"), QString::number(100 + i * seconds), QStringLiteral("--size"),
-                    QStringLiteral("640x360"), QStringLiteral("--fps"), QStringLiteral("25"), QStringLiteral("--log"), log});
+                    QStringLiteral("640x360"), QStringLiteral("--fps"), QStringLiteral("25"), QStringLiteral("--log"),
+                    log});
         tool.waitForFinished(120000);
         QFile f(path);
         f.open(QIODevice::ReadWrite);
@@ -229,9 +230,9 @@ QStringList MakeRecordings(const QString& folder, int count, int seconds)
 QStringList RecordingsIn(const QString& folder)
 {
     QStringList paths;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.MOV"), QStringLiteral("*.mov"),
-                                                      QStringLiteral("*.MP4"), QStringLiteral("*.mp4")},
-                                                     QDir::Files, QDir::Name)) {
+    for (const QString& name : QDir(folder).entryList(
+             {QStringLiteral("*.MOV"), QStringLiteral("*.mov"), QStringLiteral("*.MP4"), QStringLiteral("*.mp4")},
+             QDir::Files, QDir::Name)) {
         paths << QDir(folder).filePath(name);
     }
     return paths;
@@ -308,16 +309,19 @@ int OpenBench(QStringList recordings)
         const double page = std::chrono::duration<double, std::milli>(opened - t0).count();
         pageMs.push_back(page);
         if (painted.time_since_epoch().count() == 0) {
-            std::printf("row %d: map page loaded and recording opened %.0f ms, no frame painted within 3 s\n", row, page);
+            std::printf("row %d: map page loaded and recording opened %.0f ms, no frame painted within 3 s\n", row,
+                        page);
         } else {
             const double frame = std::chrono::duration<double, std::milli>(painted - t0).count();
             frameMs.push_back(frame);
-            std::printf("row %d: map page loaded and recording opened %.0f ms, first frame painted %.0f ms\n", row, page, frame);
+            std::printf("row %d: map page loaded and recording opened %.0f ms, first frame painted %.0f ms\n", row,
+                        page, frame);
         }
         RunEventsFor(1500);
     }
-    std::printf("median: page %.0f ms, first frame %.0f ms after the double click, %zu of %zu painted (target < 1000 ms)\n",
-                Median(pageMs), Median(frameMs), frameMs.size(), pageMs.size());
+    std::printf(
+        "median: page %.0f ms, first frame %.0f ms after the double click, %zu of %zu painted (target < 1000 ms)\n",
+        Median(pageMs), Median(frameMs), frameMs.size(), pageMs.size());
     return 0;
 }
 
@@ -332,18 +336,28 @@ double MpvCpu(const QString& movie, int seconds, long* drops)
         QFile f(script);
         f.open(QIODevice::WriteOnly);
         // The counts are gone by the time mpv shuts down: the last ones announced are kept.
-        f.write(QStringLiteral("local vo, dec = 0, 0\n"
-                               "mp.observe_property('frame-drop-count', 'number', function(_, v) vo = v or vo end)\n"
-                               "mp.observe_property('decoder-frame-drop-count', 'number', function(_, v) dec = v or dec end)\n"
-                               "mp.register_event('shutdown', function()\n"
-                               "  local f = io.open('%1', 'w')\n"
-                               "  f:write(vo + dec)\n"
-                               "  f:close()\nend)\n").arg(report).toUtf8());
+        f.write(QStringLiteral(
+                    "local vo, dec = 0, 0\n"
+                    "mp.observe_property('frame-drop-count', 'number', function(_, v) vo = v or vo end)\n"
+                    "mp.observe_property('decoder-frame-drop-count', 'number', function(_, v) dec = v or dec end)\n"
+                    "mp.register_event('shutdown', function()\n"
+                    "  local f = io.open('%1', 'w')\n"
+                    "  f:write(vo + dec)\n"
+                    "  f:close()\nend)\n")
+                    .arg(report)
+                    .toUtf8());
     }
-    std::vector<std::string> args = {"mpv", "--no-config", "--really-quiet", "--vo=x11", "--geometry=720x405",
-                                     "--autofit=720x405", "--hwdec=no", "--sid=no",
+    std::vector<std::string> args = {"mpv",
+                                     "--no-config",
+                                     "--really-quiet",
+                                     "--vo=x11",
+                                     "--geometry=720x405",
+                                     "--autofit=720x405",
+                                     "--hwdec=no",
+                                     "--sid=no",
                                      "--script=" + QFile::encodeName(script).toStdString(),
-                                     "--length=" + std::to_string(seconds), QFile::encodeName(movie).toStdString()};
+                                     "--length=" + std::to_string(seconds),
+                                     QFile::encodeName(movie).toStdString()};
     std::vector<char*> argv;
     for (auto& a : args) {
         argv.push_back(a.data());
@@ -376,22 +390,39 @@ QStringList BenchMovies()
         std::printf("making %s\n", qPrintable(hd));
         QProcess tool;
         tool.start(QStringLiteral(VINDREL_SAMPLE_TOOL),
-                   {QStringLiteral("movie"), hd + QStringLiteral(".part.mov"), QStringLiteral("--seconds"), QStringLiteral("60"),
-                    QStringLiteral("--size"), QStringLiteral("1920x1080"), QStringLiteral("--fps"), QStringLiteral("30")});
+                   {QStringLiteral("movie"), hd + QStringLiteral(".part.mov"), QStringLiteral("--seconds"),
+                    QStringLiteral("60"), QStringLiteral("--size"), QStringLiteral("1920x1080"),
+                    QStringLiteral("--fps"), QStringLiteral("30")});
         tool.waitForFinished(600000);
         QFile::rename(hd + QStringLiteral(".part.mov"), hd);
     }
     if (!QFileInfo::exists(uhd)) {
         std::printf("making %s (a few minutes)\n", qPrintable(uhd));
         QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), hd,
-                      QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("-map"), QStringLiteral("0"),
-                      QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-c:v"), QStringLiteral("libx265"),
-                      QStringLiteral("-preset"), QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
-                      QStringLiteral("log-level=error"), QStringLiteral("-tag:v"), QStringLiteral("hvc1"),
-                      QStringLiteral("-vf"), QStringLiteral("scale=3840:2160"), QStringLiteral("-tag:s"), QStringLiteral("text"),
-                      uhd + QStringLiteral(".part.mov")});
+        ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"),
+                                                QStringLiteral("error"),
+                                                QStringLiteral("-y"),
+                                                QStringLiteral("-i"),
+                                                hd,
+                                                QStringLiteral("-t"),
+                                                QStringLiteral("30"),
+                                                QStringLiteral("-map"),
+                                                QStringLiteral("0"),
+                                                QStringLiteral("-c"),
+                                                QStringLiteral("copy"),
+                                                QStringLiteral("-c:v"),
+                                                QStringLiteral("libx265"),
+                                                QStringLiteral("-preset"),
+                                                QStringLiteral("ultrafast"),
+                                                QStringLiteral("-x265-params"),
+                                                QStringLiteral("log-level=error"),
+                                                QStringLiteral("-tag:v"),
+                                                QStringLiteral("hvc1"),
+                                                QStringLiteral("-vf"),
+                                                QStringLiteral("scale=3840:2160"),
+                                                QStringLiteral("-tag:s"),
+                                                QStringLiteral("text"),
+                                                uhd + QStringLiteral(".part.mov")});
         ffmpeg.waitForFinished(1800000);
         QFile::rename(uhd + QStringLiteral(".part.mov"), uhd);
     }
@@ -407,56 +438,58 @@ int CpuBench(const QStringList& movies, int seconds)
         std::fprintf(stderr, "the real engine did not start\n");
         return 1;
     }
-    std::printf("video output: %s (%s)\n", VideoOutputName(real->VideoOutput().kind), real->VideoOutput().reason.c_str());
+    std::printf("video output: %s (%s)\n", VideoOutputName(real->VideoOutput().kind),
+                real->VideoOutput().reason.c_str());
     // Each movie in turn, the window then the mpv program, for two rounds.
     std::map<QString, std::pair<double, double>> totals;  // movie: (window, mpv) processor seconds
     for (int round = 0; round < 2; ++round)
-    for (const QString& movie : movies) {
-        w.Drop({movie});
-        if (!RunEventsUntil([&] { return dlg.recordingLoaded; }, 10000)) {
-            std::fprintf(stderr, "%s: not opened\n", qPrintable(movie));
-            return 1;
-        }
-    const auto selfCpu = [] {
-        rusage u{};
-        getrusage(RUSAGE_SELF, &u);
-        return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-    };
-        const Movie playing = dlg.videoView->movieWrapper->movie;
-        const auto threads0 = ThreadCpu();
-        const RealEngine::MovieStats atStart = real->Stats(playing);
-        const double cpu0 = TreeCpu();
-        const double self0 = selfCpu();
-        RunEventLoopFor(seconds * 1000);
-        const double ours = TreeCpu() - cpu0;
-        const double self = selfCpu() - self0;
-        const RealEngine::MovieStats stats = real->Stats(playing);
-        const long ourDrops = stats.hasPlayer ? long(stats.framesDropped + stats.decoderFramesDropped) : -1;
-        const long dropsWhileMeasured =
-            ourDrops - (atStart.hasPlayer ? long(atStart.framesDropped + atStart.decoderFramesDropped) : 0);
-        std::printf("%s\n  the player's own process %.2f s, the browser's helper processes %.2f s; window at %s\n",
-                    qPrintable(QFileInfo(movie).fileName()), self, ours - self, qPrintable(dlg.timeText.text()));
-        // Where the player's own time went, by thread (threads that ended since are left out).
-        std::map<std::string, double> before(threads0.begin(), threads0.end());
-        std::printf("  busiest threads:");
-        int shown = 0;
-        for (const auto& [name, cpu] : ThreadCpu()) {
-            const double spent = cpu - before[name];
-            if (spent >= 0.1 && shown++ < 8) {
-                std::printf(" %s %.2f s;", name.c_str(), spent);
+        for (const QString& movie : movies) {
+            w.Drop({movie});
+            if (!RunEventsUntil([&] { return dlg.recordingLoaded; }, 10000)) {
+                std::fprintf(stderr, "%s: not opened\n", qPrintable(movie));
+                return 1;
             }
+            const auto selfCpu = [] {
+                rusage u{};
+                getrusage(RUSAGE_SELF, &u);
+                return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+            };
+            const Movie playing = dlg.videoView->movieWrapper->movie;
+            const auto threads0 = ThreadCpu();
+            const RealEngine::MovieStats atStart = real->Stats(playing);
+            const double cpu0 = TreeCpu();
+            const double self0 = selfCpu();
+            RunEventLoopFor(seconds * 1000);
+            const double ours = TreeCpu() - cpu0;
+            const double self = selfCpu() - self0;
+            const RealEngine::MovieStats stats = real->Stats(playing);
+            const long ourDrops = stats.hasPlayer ? long(stats.framesDropped + stats.decoderFramesDropped) : -1;
+            const long dropsWhileMeasured =
+                ourDrops - (atStart.hasPlayer ? long(atStart.framesDropped + atStart.decoderFramesDropped) : 0);
+            std::printf("%s\n  the player's own process %.2f s, the browser's helper processes %.2f s; window at %s\n",
+                        qPrintable(QFileInfo(movie).fileName()), self, ours - self, qPrintable(dlg.timeText.text()));
+            // Where the player's own time went, by thread (threads that ended since are left out).
+            std::map<std::string, double> before(threads0.begin(), threads0.end());
+            std::printf("  busiest threads:");
+            int shown = 0;
+            for (const auto& [name, cpu] : ThreadCpu()) {
+                const double spent = cpu - before[name];
+                if (spent >= 0.1 && shown++ < 8) {
+                    std::printf(" %s %.2f s;", name.c_str(), spent);
+                }
+            }
+            std::printf("\n");
+            dlg.StopPlayback();
+            RunEventsFor(500);
+            long theirDrops = -1;
+            const double theirs = MpvCpu(movie, seconds, &theirDrops);
+            std::printf("  cpu over %d s: vindrel window %.2f s (browser processes included), mpv %.2f s, ratio %.2f "
+                        "(target <= 1.2); frames dropped: vindrel %ld since the open (%ld while measured), mpv %ld\n",
+                        seconds, ours, theirs, theirs > 0 ? ours / theirs : 0.0, ourDrops, dropsWhileMeasured,
+                        theirDrops);
+            totals[movie].first += ours;
+            totals[movie].second += theirs;
         }
-        std::printf("\n");
-        dlg.StopPlayback();
-        RunEventsFor(500);
-        long theirDrops = -1;
-        const double theirs = MpvCpu(movie, seconds, &theirDrops);
-        std::printf("  cpu over %d s: vindrel window %.2f s (browser processes included), mpv %.2f s, ratio %.2f "
-                    "(target <= 1.2); frames dropped: vindrel %ld since the open (%ld while measured), mpv %ld\n",
-                    seconds, ours, theirs, theirs > 0 ? ours / theirs : 0.0, ourDrops, dropsWhileMeasured, theirDrops);
-        totals[movie].first += ours;
-        totals[movie].second += theirs;
-    }
     for (const auto& [movie, cpu] : totals) {
         std::printf("%s over both rounds: vindrel %.2f s, mpv %.2f s, ratio %.2f (target <= 1.2)\n",
                     qPrintable(QFileInfo(movie).fileName()), cpu.first, cpu.second,

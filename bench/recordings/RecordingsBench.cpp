@@ -28,7 +28,7 @@ constexpr std::int64_t Base = 1399370400;  // 2014-05-06 10:00:00 UTC
 
 double CpuNow()
 {
-    timespec t {};
+    timespec t{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
@@ -42,8 +42,7 @@ double Milliseconds(const std::function<void()>& work)
     const double cpuStart = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     work();
-    const double wall =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     lastCpu = CpuNow() - cpuStart;
     return wall;
 }
@@ -137,13 +136,13 @@ int main(int argc, char** argv)
         const double cpu = oursCpu;
         double scan = 0, sort = 0;
         Breakdown(card, scan, sort);
-        std::printf("%-9s n=%-6d ours %9.2f ms wall, %.2f ms cpu  (wall: scan %.2f ms, sort %.2f ms)\n",
-                    order, count, ours, cpu, scan, sort);
+        std::printf("%-9s n=%-6d ours %9.2f ms wall, %.2f ms cpu  (wall: scan %.2f ms, sort %.2f ms)\n", order, count,
+                    ours, cpu, scan, sort);
         if (!reversed) {
             LiteralScanAndSort(card);  // warm
             const double literal = LiteralScanAndSort(card);
-            std::printf("%-9s n=%-6d literal %6.2f ms wall, %.2f ms cpu   speed-up %.1fx (cpu %.1fx)\n",
-                        order, count, literal, lastCpu, literal / ours, lastCpu / cpu);
+            std::printf("%-9s n=%-6d literal %6.2f ms wall, %.2f ms cpu   speed-up %.1fx (cpu %.1fx)\n", order, count,
+                        literal, lastCpu, literal / ours, lastCpu / cpu);
             continue;
         }
         // The literal sort of a reversed list asks for 2 (n - 1) times per pass over n passes:

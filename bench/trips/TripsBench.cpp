@@ -60,7 +60,10 @@ public:
     }
     void Stop() { timer_.stop(); }
     double MaxMs() const { return gapsMs_.empty() ? 0.0 : *std::max_element(gapsMs_.begin(), gapsMs_.end()); }
-    int Over(double ms) const { return int(std::count_if(gapsMs_.begin(), gapsMs_.end(), [ms](double g) { return g > ms; })); }
+    int Over(double ms) const
+    {
+        return int(std::count_if(gapsMs_.begin(), gapsMs_.end(), [ms](double g) { return g > ms; }));
+    }
 
 private:
     QTimer timer_;
@@ -181,10 +184,11 @@ int main(int argc, char** argv)
             const qint64 openedMs = t.elapsed();
             RunEventsUntil([] { return false; }, 500);
             watch.Stop();
-            std::printf("without trips: recording open %lld ms (opening the movie took %.1f ms)  longest stall %.1f ms  "
-                        "stalls over 50 ms %d, besides the opening %d:",
-                        static_cast<long long>(openedMs), opening.longestMs, watch.MaxMs(), watch.Over(50.0),
-                        watch.OverExcept(opening.spans));
+            std::printf(
+                "without trips: recording open %lld ms (opening the movie took %.1f ms)  longest stall %.1f ms  "
+                "stalls over 50 ms %d, besides the opening %d:",
+                static_cast<long long>(openedMs), opening.longestMs, watch.MaxMs(), watch.Over(50.0),
+                watch.OverExcept(opening.spans));
             for (const StallWatch::Span& g : watch.stalls_)
                 std::printf(" %.0f-%.0f", g.fromMs, g.toMs);
             std::printf("\n");
@@ -199,22 +203,28 @@ int main(int argc, char** argv)
         QElapsedTimer t;
         t.start();
         qint64 scannedMs = -1;
-        const QMetaObject::Connection c = QObject::connect(&dlg.tripView->Scanner(), &TripScanner::Finished,
-                                                           [&] { scannedMs = t.elapsed(); });
+        const QMetaObject::Connection c =
+            QObject::connect(&dlg.tripView->Scanner(), &TripScanner::Finished, [&] { scannedMs = t.elapsed(); });
         qint64 sentMs = -1;
-        const QMetaObject::Connection sent = QObject::connect(dlg.tripView.get(), &CTripView::TripLineSent,
-                                                              [&](int points) { if (points > 0 && sentMs < 0) sentMs = t.elapsed(); });
+        const QMetaObject::Connection sent =
+            QObject::connect(dlg.tripView.get(), &CTripView::TripLineSent, [&](int points) {
+                if (points > 0 && sentMs < 0)
+                    sentMs = t.elapsed();
+            });
         dlg.OnFolder();
         const qint64 listedMs = t.elapsed();
         dlg.OnListDoubleClick(ListSide::Left, 0);
         const qint64 clickedMs = t.elapsed();
         qint64 openedMs = -1;
-        const bool drawn = RunEventsUntil([&] {
-            if (openedMs < 0 && dlg.recordingLoaded)
-                openedMs = t.elapsed();
-            const std::size_t points = dlg.tripView->TripPoints().size();
-            return dlg.recordingLoaded && points > 0 && PageInt(dlg, QStringLiteral("tripCoordinates.length")) == int(points);
-        }, 60000);
+        const bool drawn = RunEventsUntil(
+            [&] {
+                if (openedMs < 0 && dlg.recordingLoaded)
+                    openedMs = t.elapsed();
+                const std::size_t points = dlg.tripView->TripPoints().size();
+                return dlg.recordingLoaded && points > 0 &&
+                       PageInt(dlg, QStringLiteral("tripCoordinates.length")) == int(points);
+            },
+            60000);
         const qint64 drawnMs = t.elapsed();
         watch.Stop();
         QObject::disconnect(c);
@@ -233,8 +243,10 @@ int main(int argc, char** argv)
         const int tripStalls = watch.OverExcept(opening.spans);
         std::printf("        double click done %lld ms, recording open %lld ms (opening the movie took %.1f ms); "
                     "stalls over 50 ms besides the opening %d; trip work on the window thread %.1f ms\n",
-                    static_cast<long long>(clickedMs), static_cast<long long>(openedMs), opening.longestMs, tripStalls, ownMs);
-        std::printf("        trip line sent at %lld ms; stalls over 50 ms (from-to ms):", static_cast<long long>(sentMs));
+                    static_cast<long long>(clickedMs), static_cast<long long>(openedMs), opening.longestMs, tripStalls,
+                    ownMs);
+        std::printf("        trip line sent at %lld ms; stalls over 50 ms (from-to ms):",
+                    static_cast<long long>(sentMs));
         for (const StallWatch::Span& g : watch.stalls_)
             std::printf(" %.0f-%.0f", g.fromMs, g.toMs);
         std::printf("\n");

@@ -66,9 +66,9 @@ TEST_F(BitmapSliderTest, PressDragAndReleaseReportInOrder)
     Mouse(slider, QEvent::MouseButtonRelease, {59, 7});
     EXPECT_FALSE(slider->dragging());
     EXPECT_EQ(Posted(), (std::vector<RecordedMessage>{{WM_SLIDER_TRACK, 1042, 61, 0},
-                                                       {WM_SLIDER_TRACK, 1042, 75, 0},
-                                                       {WM_SLIDER_TRACK, 1042, 75, 0},
-                                                       {WM_SLIDER_CHANGED, 1042, 75, 0}}));
+                                                      {WM_SLIDER_TRACK, 1042, 75, 0},
+                                                      {WM_SLIDER_TRACK, 1042, 75, 0},
+                                                      {WM_SLIDER_CHANGED, 1042, 75, 0}}));
     EXPECT_EQ(Sent().size(), 1u);
 }
 
@@ -191,7 +191,7 @@ TEST_F(BitmapSliderTest, MarksAreRedTicksAtTheirValuesUnderTheThumb)
     EXPECT_EQ(img.pixel(42, 7), qRgb(255, 0, 0));
     EXPECT_EQ(img.pixel(76, 7), qRgb(255, 0, 0));  // 95 to 120: up to the range's end
     EXPECT_EQ(img.pixel(60, 7), normal.pixel(60, 7));
-    EXPECT_EQ(img.pixel(42, 0), normal.pixel(42, 0));  // short: not the channel's full height
+    EXPECT_EQ(img.pixel(42, 0), normal.pixel(42, 0));            // short: not the channel's full height
     EXPECT_EQ(img.pixel(3, 7), LoadSkinImage(210).pixel(3, 7));  // before the range: none
     // The thumb stays on top of a tick at its place.
     slider->SetMarks({{30, 30}});

@@ -103,7 +103,8 @@ TEST(CColorListCtrl, NormalRowsShowTheirCellColours)
     CColorListCtrl list;
     Prepare(list, 360);
     for (int i = 0; i < 3; ++i)
-        list.AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), i == 1, i);
+        list.AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), i == 1,
+                             i);
     list.SetCellBackground(2, QColor(10, 200, 30), 1);
     list.show();
     EXPECT_EQ(list.lookOfRow(1), 3);
@@ -119,12 +120,15 @@ TEST(CColorListCtrl, MarkedFilesGetARedCornerWithoutChangingColumns)
     CColorListCtrl list;
     Prepare(list, 360);
     for (int i = 0; i < 3; ++i)
-        list.AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), i == 1, i);
+        list.AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), i == 1,
+                             i);
     list.show();
     const std::vector<int> widths = {list.columnWidth(0), list.columnWidth(1), list.columnWidth(2)};
     list.SetMarkedFiles({QStringLiteral("/r/F1.MOV"), QStringLiteral("/r/F2.MOV"), QStringLiteral("/elsewhere.MOV")});
     const QImage img = list.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const auto corner = [&](int row) { return img.pixel(list.visualItemRect(list.topLevelItem(row)).topLeft() + QPoint(1, 1)); };
+    const auto corner = [&](int row) {
+        return img.pixel(list.visualItemRect(list.topLevelItem(row)).topLeft() + QPoint(1, 1));
+    };
     EXPECT_NE(corner(0), qRgb(255, 0, 0));
     EXPECT_EQ(corner(1), qRgb(255, 0, 0));  // over the highlight grey too
     EXPECT_EQ(corner(2), qRgb(255, 0, 0));
@@ -177,7 +181,8 @@ TEST(CColorListCtrl, LooksFollowSelectionAndFocus)
         list->SetColumnWidths({50, 35, 20});
         list->CreateColumns();
         for (int i = 0; i < 3; ++i)
-            list->AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i), false, i);
+            list->AddRecordingRow(QStringLiteral("/r/F%1.MOV").arg(i), QStringLiteral("2014-05-06-12:3%1").arg(i),
+                                  false, i);
     }
     window.show();
     window.activateWindow();

@@ -14,7 +14,7 @@ TEST(GraphRow, TruncatesTheScaledValueTowardZero)
     EXPECT_EQ(GraphRow(10.9, kNormalScale), 89 - 13);  // 13.08
     EXPECT_EQ(GraphRow(-0.5, kNormalScale), 89);       // -0.6
     EXPECT_EQ(GraphRow(-10.9, kNormalScale), 89 + 13);
-    EXPECT_EQ(GraphRow(0.4, kZoomedScale), 88);        // 1.2
+    EXPECT_EQ(GraphRow(0.4, kZoomedScale), 88);  // 1.2
 }
 
 TEST(GraphRow, LabelledRowsOfTheBackgrounds)

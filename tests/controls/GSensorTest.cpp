@@ -9,10 +9,7 @@ const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kMagenta = qRgb(255, 0, 255);
 const QRgb kYellow = qRgb(255, 255, 0);
 
-QImage Render(CGSensor& chart)
-{
-    return chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage Render(CGSensor& chart) { return chart.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 TEST(CGSensor, ScalesSwapTheBackground)
 {
@@ -43,7 +40,7 @@ TEST(CGSensor, CurvesOverTheBackground)
     const QImage img = Render(chart);
     // Sample 0 at x 106: X 13 pixels above the zero line, Y 24 below, Z (-0.6) on it.
     EXPECT_EQ(img.pixel(106, 76), kRed);
-    EXPECT_EQ(img.pixel(110, 76), kRed);   // to sample 1 at x 115
+    EXPECT_EQ(img.pixel(110, 76), kRed);  // to sample 1 at x 115
     EXPECT_EQ(img.pixel(106, 113), kMagenta);
     EXPECT_EQ(img.pixel(106, 89), kYellow);
     // Left of sample 0 all three lie on the zero line; Z is drawn last.

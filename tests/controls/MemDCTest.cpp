@@ -22,9 +22,9 @@ TEST(CMemDCVindrel, TheTargetChangesOnlyWhenTheSurfaceGoesAway)
     }
     EXPECT_EQ(target.pixel(12, 7), kRed);
     EXPECT_EQ(target.pixel(14, 9), kRed);
-    EXPECT_EQ(target.pixel(10, 5), kGreen);   // the rest of the area: the background colour
+    EXPECT_EQ(target.pixel(10, 5), kGreen);  // the rest of the area: the background colour
     EXPECT_EQ(target.pixel(29, 14), kGreen);
-    EXPECT_EQ(target.pixel(9, 5), kBlue);     // outside the area nothing changes
+    EXPECT_EQ(target.pixel(9, 5), kBlue);  // outside the area nothing changes
     EXPECT_EQ(target.pixel(30, 14), kBlue);
     EXPECT_EQ(target.pixel(10, 15), kBlue);
 }

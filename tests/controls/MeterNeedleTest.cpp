@@ -27,10 +27,7 @@ Polar ToPolar(const NeedlePixel& p, int value)
     return {dx * std::cos(a) + dy * std::sin(a), -dx * std::sin(a) + dy * std::cos(a)};
 }
 
-int Brightness(const QColor& c)
-{
-    return c.red() + c.green() + c.blue();
-}
+int Brightness(const QColor& c) { return c.red() + c.green() + c.blue(); }
 
 TEST(NeedleTable, EveryEntryEndsAndStaysInsideTheDial)
 {

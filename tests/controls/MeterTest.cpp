@@ -6,10 +6,7 @@
 
 namespace {
 
-QImage Render(CMeter& meter)
-{
-    return meter.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage Render(CMeter& meter) { return meter.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 void PrepareMeter(CMeter& meter)
 {

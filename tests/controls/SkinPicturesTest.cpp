@@ -15,23 +15,64 @@ struct Expected {
 
 // Sizes the player shows the pictures at.
 const Expected kPictures[] = {
-    {131, 720, 405}, {132, 189, 117}, {140, 1160, 45},
+    {131, 720, 405},
+    {132, 189, 117},
+    {140, 1160, 45},
     // 32 x 32 buttons: open and its focus picture, stop, rewind, fast forward, folder, pages,
     // screenshot, delete, next, previous
-    {136, 32, 32}, {157, 32, 32}, {149, 32, 32}, {168, 32, 32}, {148, 32, 32}, {166, 32, 32},
-    {146, 32, 32}, {162, 32, 32}, {151, 32, 32}, {163, 32, 32}, {192, 32, 32}, {193, 32, 32},
-    {194, 32, 32}, {195, 32, 32}, {154, 32, 32}, {158, 32, 32}, {150, 32, 32}, {160, 32, 32},
-    {198, 32, 32}, {199, 32, 32}, {200, 32, 32}, {203, 32, 32},
+    {136, 32, 32},
+    {157, 32, 32},
+    {149, 32, 32},
+    {168, 32, 32},
+    {148, 32, 32},
+    {166, 32, 32},
+    {146, 32, 32},
+    {162, 32, 32},
+    {151, 32, 32},
+    {163, 32, 32},
+    {192, 32, 32},
+    {193, 32, 32},
+    {194, 32, 32},
+    {195, 32, 32},
+    {154, 32, 32},
+    {158, 32, 32},
+    {150, 32, 32},
+    {160, 32, 32},
+    {198, 32, 32},
+    {199, 32, 32},
+    {200, 32, 32},
+    {203, 32, 32},
     // play and pause
-    {142, 40, 40}, {165, 40, 40}, {147, 40, 40}, {164, 40, 40},
+    {142, 40, 40},
+    {165, 40, 40},
+    {147, 40, 40},
+    {164, 40, 40},
     // caption buttons
-    {155, 20, 20}, {159, 20, 20}, {211, 20, 20}, {212, 20, 20}, {213, 20, 20}, {214, 20, 20},
-    {215, 20, 20}, {216, 20, 20},
+    {155, 20, 20},
+    {159, 20, 20},
+    {211, 20, 20},
+    {212, 20, 20},
+    {213, 20, 20},
+    {214, 20, 20},
+    {215, 20, 20},
+    {216, 20, 20},
     // "-" and "+"
-    {188, 20, 18}, {189, 20, 18}, {190, 20, 18}, {191, 20, 18},
-    {184, 25, 25}, {186, 205, 150}, {187, 205, 150},
-    {204, 2000, 15}, {205, 2000, 15}, {209, 85, 15}, {210, 85, 15}, {206, 15, 15}, {208, 15, 15},
-    {231, 430, 38}, {232, 430, 38}, {234, 430, 38},
+    {188, 20, 18},
+    {189, 20, 18},
+    {190, 20, 18},
+    {191, 20, 18},
+    {184, 25, 25},
+    {186, 205, 150},
+    {187, 205, 150},
+    {204, 2000, 15},
+    {205, 2000, 15},
+    {209, 85, 15},
+    {210, 85, 15},
+    {206, 15, 15},
+    {208, 15, 15},
+    {231, 430, 38},
+    {232, 430, 38},
+    {234, 430, 38},
 };
 
 TEST(SkinPictures, EveryPictureExistsAtItsSize)
@@ -68,10 +109,7 @@ TEST(SkinPictures, PressedButtonsDifferFromNormalOnes)
     EXPECT_NE(LoadSkinImage(136), LoadSkinImage(157));
 }
 
-bool IsBlack(QRgb c)
-{
-    return (c & 0xFFFFFF) == 0;
-}
+bool IsBlack(QRgb c) { return (c & 0xFFFFFF) == 0; }
 
 TEST(SkinPictures, SliderPicturesHaveABlackCornerAndTheirColour)
 {
@@ -102,10 +140,7 @@ TEST(SkinPictures, SliderPicturesHaveABlackCornerAndTheirColour)
     }
 }
 
-bool IsWhite(QRgb c)
-{
-    return (c & 0xFFFFFF) == 0xFFFFFF;
-}
+bool IsWhite(QRgb c) { return (c & 0xFFFFFF) == 0xFFFFFF; }
 
 // Columns of `row` in [x0, x1] where `pick` holds.
 int CountInRow(const QImage& img, int row, int x0, int x1, bool (*pick)(QRgb))
@@ -116,26 +151,11 @@ int CountInRow(const QImage& img, int row, int x0, int x1, bool (*pick)(QRgb))
     return n;
 }
 
-bool IsGrey(QRgb c)
-{
-    return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) > 40 && qRed(c) < 255;
-}
-bool IsRed(QRgb c)
-{
-    return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80;
-}
-bool IsMagenta(QRgb c)
-{
-    return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) > 150;
-}
-bool IsYellow(QRgb c)
-{
-    return qRed(c) > 150 && qGreen(c) > 150 && qBlue(c) < 80;
-}
-bool IsLit(QRgb c)
-{
-    return qGray(c) > 60;
-}
+bool IsGrey(QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) > 40 && qRed(c) < 255; }
+bool IsRed(QRgb c) { return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80; }
+bool IsMagenta(QRgb c) { return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) > 150; }
+bool IsYellow(QRgb c) { return qRed(c) > 150 && qGreen(c) > 150 && qBlue(c) < 80; }
+bool IsLit(QRgb c) { return qGray(c) > 60; }
 
 TEST(SkinPictures, GSensorBackgroundsHaveTheirGridAxisAndLegend)
 {

@@ -39,9 +39,9 @@ TEST(SliderMath, ProgressSliderOfARecording)
     g.width = 590;
     g.rangeMax = 61;  // a 61-second recording: one position per second
     EXPECT_EQ(TrackLength(g), 575);
-    EXPECT_EQ(PositionToPixel(g, 61), 582);         // 575 + 7
-    EXPECT_EQ(PositionToPixel(g, 30), 289);         // trunc(30 / 61 x 575) = 282, + 7
-    EXPECT_EQ(PixelToPosition(g, 289), 29);         // trunc(282 / 575 x 61) = trunc(29.92)
+    EXPECT_EQ(PositionToPixel(g, 61), 582);  // 575 + 7
+    EXPECT_EQ(PositionToPixel(g, 30), 289);  // trunc(30 / 61 x 575) = 282, + 7
+    EXPECT_EQ(PixelToPosition(g, 289), 29);  // trunc(282 / 575 x 61) = trunc(29.92)
 }
 
 TEST(SliderMath, PressWithinHalfAThumbKeepsTheThumbUnderThePointer)

@@ -47,7 +47,8 @@ protected:
 
 inline void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
 {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease || (type == QEvent::MouseMove && button == Qt::NoButton)
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ||
+                                          (type == QEvent::MouseMove && button == Qt::NoButton)
                                       ? Qt::NoButton
                                       : Qt::MouseButtons(button);
     QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
@@ -61,7 +62,4 @@ inline void Key(QWidget* w, int key)
     QApplication::sendEvent(w, &e);
 }
 
-inline void DeliverPosted()
-{
-    QCoreApplication::sendPostedEvents();
-}
+inline void DeliverPosted() { QCoreApplication::sendPostedEvents(); }

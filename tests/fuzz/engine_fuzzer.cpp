@@ -5,8 +5,8 @@
 #include "playback/BoxReader.h"
 #include "playback/Engine.h"
 #ifdef VINDREL_FUZZ_GPS
-#include "gps/GpsRecord.h"
 #include "gps/GpsReaders.h"
+#include "gps/GpsRecord.h"
 #include "gps/GpsSource.h"
 #include "gps/GpsTextTrack.h"
 #include "playback/BoxReaderGps.h"
@@ -60,8 +60,8 @@ void ReadAllSamples(const BoxReader& movie)
             }
         }
         const std::int64_t end = track.SampleTableDuration();
-        const std::int64_t probes[] = {-1, 0, 1, end / 3, end / 2, end - 1, end, end + 1,
-                                       std::int64_t(track.MediaTimeScale())};
+        const std::int64_t probes[] = {
+            -1, 0, 1, end / 3, end / 2, end - 1, end, end + 1, std::int64_t(track.MediaTimeScale())};
         for (std::int64_t time : probes) {
             std::size_t n = 0;
             movie.ReadSample(track, time, buffer, sizeof buffer, &n);

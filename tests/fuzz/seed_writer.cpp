@@ -60,8 +60,9 @@ int main(int argc, char** argv)
     ok &= WriteFile(dir + "/nmea.mov", WriteMovie(nmea));
 
     auto klv = [](const char* key, char type, std::uint8_t size, std::uint16_t repeat, Bytes data) {
-        Bytes b{std::uint8_t(key[0]), std::uint8_t(key[1]), std::uint8_t(key[2]), std::uint8_t(key[3]),
-                std::uint8_t(type), size, std::uint8_t(repeat >> 8), std::uint8_t(repeat)};
+        Bytes b{std::uint8_t(key[0]),      std::uint8_t(key[1]), std::uint8_t(key[2]),
+                std::uint8_t(key[3]),      std::uint8_t(type),   size,
+                std::uint8_t(repeat >> 8), std::uint8_t(repeat)};
         data.resize((data.size() + 3) & ~std::size_t(3));
         b.insert(b.end(), data.begin(), data.end());
         return b;
@@ -74,10 +75,12 @@ int main(int argc, char** argv)
         return b;
     };
     Bytes strm = klv("SCAL", 'l', 4, 5, be32({10000000, 10000000, 1000, 1000, 100}));
-    for (const Bytes& item : {klv("GPSF", 'L', 4, 1, be32({3})),
-                              klv("GPSU", 'U', 16, 1, Bytes{'2', '6', '0', '3', '1', '4', '0', '8', '3', '0', '0', '0', '.', '0', '0', '0'}),
-                              klv("GPS5", 'l', 20, 1, be32({225848000, 1139219000, 12000, 5000, 5000})),
-                              klv("ACCL", 's', 6, 1, Bytes{0, 0, 0, 0, 3, 0xD4})})
+    for (const Bytes& item :
+         {klv("GPSF", 'L', 4, 1, be32({3})),
+          klv("GPSU", 'U', 16, 1,
+              Bytes{'2', '6', '0', '3', '1', '4', '0', '8', '3', '0', '0', '0', '.', '0', '0', '0'}),
+          klv("GPS5", 'l', 20, 1, be32({225848000, 1139219000, 12000, 5000, 5000})),
+          klv("ACCL", 's', 6, 1, Bytes{0, 0, 0, 0, 3, 0xD4})})
         strm.insert(strm.end(), item.begin(), item.end());
     Bytes stream = klv("STRM", 0, 4, std::uint16_t(strm.size() / 4), strm);
     MovieSpec gpmf = DashCamMovie(records);

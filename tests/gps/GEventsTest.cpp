@@ -69,7 +69,8 @@ TEST(GEvents, SimulatedDrives)
     } cases[] = {
         {"gravity and tilt alone", Drive(300).Recorded(), {}},
         {"smooth drive", Drive(300).Gentle().Recorded(), {}},
-        {"two hard brakes, each one event", Drive(300).Gentle().Brake(100, 102, 0.6).Brake(200, 201, 0.5).Recorded(),
+        {"two hard brakes, each one event",
+         Drive(300).Gentle().Brake(100, 102, 0.6).Brake(200, 201, 0.5).Recorded(),
          {{100, 102}, {200, 201}}},
         {"a brake at the first second", Drive(60).Brake(0, 1, 0.6).Recorded(), {{0, 1}}},
         {"a knock: the change in z, and the change back", knocked.Recorded(0.0), {{60, 61}}},

@@ -51,10 +51,7 @@ protected:
 
 }  // namespace
 
-TEST_F(GpsLogTest, NoLogAnywhere)
-{
-    EXPECT_EQ(NoGpsFile, CheckGpsLog(recording));
-}
+TEST_F(GpsLogTest, NoLogAnywhere) { EXPECT_EQ(NoGpsFile, CheckGpsLog(recording)); }
 
 TEST_F(GpsLogTest, TwentyPercentOfValidFixes)
 {

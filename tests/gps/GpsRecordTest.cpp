@@ -42,8 +42,8 @@ GpsSample Sample(const char* lat, const char* lon, const char* hemispheres, int 
 // Readable failures: found by the test framework next to the type.
 static void PrintTo(const GpsSample& s, std::ostream* os)
 {
-    *os << "{" << s.latitude.toStdString() << ", " << s.longitude.toStdString() << ", "
-        << s.hemispheres.toStdString() << ", " << s.speed << "}";
+    *os << "{" << s.latitude.toStdString() << ", " << s.longitude.toStdString() << ", " << s.hemispheres.toStdString()
+        << ", " << s.speed << "}";
 }
 
 TEST(GpsRecordTest, WorkedRecord)
@@ -103,10 +103,10 @@ TEST(GpsRecordTest, SpeedRoundsUpOnlyAboveOneHalfThenDividesByKnots)
         {"  55.9 km", 30},
         {"1e400", 0},
         {"nan", 0},
-        {"1e2", 0},      // r is atoi's 1, not 100
-        {"12.9e1", 6},   // r = 12: the fraction of 129 is 0
-        {"0x1A", 0},     // atoi stops at the x
-        {"20.6e0", 11},  // r = 20 + 1
+        {"1e2", 0},                   // r is atoi's 1, not 100
+        {"12.9e1", 6},                // r = 12: the fraction of 129 is 0
+        {"0x1A", 0},                  // atoi stops at the x
+        {"20.6e0", 11},               // r = 20 + 1
         {"99999999999", 1159548405},  // r saturates at INT_MAX
         {"-99999999999", -1159548406},
     };

@@ -23,10 +23,10 @@ TEST(Nmea, SentencesReadOrAreRejectedForTheirReason)
         double latitude = 0, longitude = 0, kmh = 0;
     };
     const Case cases[] = {
-        {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*58\r\n", NmeaResult::Ok, true,
-         -33.5, -70.5, 18.52},
-        {"$GNGGA,120000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*57", NmeaResult::Ok, true,
-         48.1173, 11.0 + 31.0 / 60, 0},
+        {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*58\r\n", NmeaResult::Ok, true, -33.5, -70.5,
+         18.52},
+        {"$GNGGA,120000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*57", NmeaResult::Ok, true, 48.1173,
+         11.0 + 31.0 / 60, 0},
         {"$GPGGA,120000,,,,,0,00,99.9,,M,,M,,*72", NmeaResult::Ok, false, 0, 0, 0},
         {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*59", NmeaResult::BadChecksum},
         {"$GPRMC,235959.50,A,3330.0000,S,07030.0000,W,10.0,90.0,140326,,,A*5", NmeaResult::Truncated},
@@ -127,9 +127,9 @@ TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
     std::vector<std::uint8_t> novatek = block;
     block[0x40] = 13;
     novatek.insert(novatek.end(), block.begin(), block.end());
-    const std::uint8_t moov[] = {0, 0, 0, 48, 'm', 'o', 'o', 'v', 0, 0, 0, 40, 'g', 'p', 's', ' ', 0, 0, 1, 1,
-                                 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0x60, 0, 0, 0, 0x60, 0, 0, 0, 0x60,
-                                 0, 0x10, 0, 0, 0, 0, 0, 0x60};
+    const std::uint8_t moov[] = {0, 0, 0, 48,   'm', 'o', 'o', 'v',  0, 0,    0, 40, 'g', 'p', 's', ' ',
+                                 0, 0, 1, 1,    0,   0,   0,   3,    0, 0,    0, 0,  0,   0,   0,   0x60,
+                                 0, 0, 0, 0x60, 0,   0,   0,   0x60, 0, 0x10, 0, 0,  0,   0,   0,   0x60};
     novatek.insert(novatek.end(), std::begin(moov), std::end(moov));
 
     // A GPMF record that claims 200 repeats of 20 bytes in a 12-byte sample.
@@ -163,10 +163,14 @@ TEST(GpsReaders, DamagedItemsAreSkippedAndCountedAsTruncatedOrMalformed)
         std::size_t read_, truncated, malformed, seconds;
     };
     const Case cases[] = {
-        {"NMEA log", [&](GpsSecondTable& t) { ReadNmeaLog(good + "\r\n" + badSum + "\r\n" + cut + "\r\n", t); }, 1, 1, 1, 1},
-        {"BlackVue", [&](GpsSecondTable& t) {
-             ReadBlackVueData("[1000]" + good + "\n[x]" + good + "\n", std::string("\0\0\0\x64\0\0\0\0\0\x80\0\0\0", 13), -1, t);
-         }, 2, 1, 1, 1},
+        {"NMEA log", [&](GpsSecondTable& t) { ReadNmeaLog(good + "\r\n" + badSum + "\r\n" + cut + "\r\n", t); }, 1, 1,
+         1, 1},
+        {"BlackVue",
+         [&](GpsSecondTable& t) {
+             ReadBlackVueData("[1000]" + good + "\n[x]" + good + "\n",
+                              std::string("\0\0\0\x64\0\0\0\0\0\x80\0\0\0", 13), -1, t);
+         },
+         2, 1, 1, 1},
         {"Novatek", [&](GpsSecondTable& t) { ReadNovatek(*MakeMemorySource(novatek), t); }, 1, 1, 1, 1},
         {"GPMF", [&](GpsSecondTable& t) { ReadGpmfSample(gpmf, sizeof gpmf, 0, 1, t); }, 0, 1, 0, 0},
         {"GPS9", [&](GpsSecondTable& t) { ReadGpmfSample(gps9.data(), gps9.size(), 0, 1, t); }, 1, 0, 0, 1},

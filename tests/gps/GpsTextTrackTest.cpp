@@ -63,10 +63,7 @@ public:
     std::vector<long> capacities;
 
     long TrackCount(Movie movie) override { return movie == kMovie ? trackCount : 0; }
-    Track TrackAt(Movie movie, long index) override
-    {
-        return movie == kMovie && index == 3 ? third : nullptr;
-    }
+    Track TrackAt(Movie movie, long index) override { return movie == kMovie && index == 3 ? third : nullptr; }
     Media TrackMedia(Track track) override { return track == kTrack ? media : nullptr; }
     OSErr MediaDataRefKind(Media, short index, OSType* kind) override
     {
@@ -75,8 +72,7 @@ public:
     }
     TimeScale MediaTimeScale(Media) override { return timeScale; }
     long MediaSampleCount(Media) override { return sampleCount; }
-    OSErr ReadMediaSample(Media m, std::uint8_t* buffer, long capacity, long* byteCount,
-                          TimeValue64 t) override
+    OSErr ReadMediaSample(Media m, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 t) override
     {
         readTimes.push_back(t);
         capacities.push_back(capacity);

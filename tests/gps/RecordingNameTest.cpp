@@ -8,8 +8,8 @@ TEST(RecordingNameTest, RecognisesOnlyTheFourExactEndings)
 {
     for (const char* yes : {"clip.mov", "clip.MOV", "clip.mp4", "/media/card/DCIM/clip.MP4", ".mov"})
         EXPECT_TRUE(IsRecordingFile(QString::fromUtf8(yes))) << yes;
-    for (const char* no : {"", "clip.Mp4", "clip.mP4", "clip.Mov", "clip.MOV ", "clip.avi", "mov",
-                           "clip.mov/", "clip.mp4.log"})
+    for (const char* no :
+         {"", "clip.Mp4", "clip.mP4", "clip.Mov", "clip.MOV ", "clip.avi", "mov", "clip.mov/", "clip.mp4.log"})
         EXPECT_FALSE(IsRecordingFile(QString::fromUtf8(no))) << no;
 }
 
@@ -24,14 +24,11 @@ TEST(RecordingNameTest, LogPathsOfTheCameraNamingSchemes)
     const LogPathCase cases[] = {
         {"/media/card/DCIM/100MEDIA/AMBA0123.MOV", "/media/card/gps/gps0123.log",
          "/media/card/DCIM/100MEDIA/gps0123.log"},
-        {"/media/card/DCIM/MOVIE/CADR0042.mp4", "/media/card/gps/gps0042.log",
-         "/media/card/DCIM/MOVIE/gps0042.log"},
-        {"/media/card/A/B/FILE_20140102.MOV", "/media/card/gps/gps20140102.log",
-         "/media/card/A/B/gps20140102.log"},
+        {"/media/card/DCIM/MOVIE/CADR0042.mp4", "/media/card/gps/gps0042.log", "/media/card/DCIM/MOVIE/gps0042.log"},
+        {"/media/card/A/B/FILE_20140102.MOV", "/media/card/gps/gps20140102.log", "/media/card/A/B/gps20140102.log"},
         {"/media/card/A/B/clip.mov", "/media/card/gps/gpsclip.log", "/media/card/A/B/gpsclip.log"},
         // "AMBA" found in the middle still drops the first four characters.
-        {"/media/card/A/B/D/XAMBA12.MOV", "/media/card/A/gps/gpsA12.log",
-         "/media/card/A/B/D/gpsA12.log"},
+        {"/media/card/A/B/D/XAMBA12.MOV", "/media/card/A/gps/gpsA12.log", "/media/card/A/B/D/gpsA12.log"},
         // "AMBA" before "CADR" before '_'.
         {"/m/c/d/AMBA_CADR1.MOV", "/m/gps/gps_CADR1.log", "/m/c/d/gps_CADR1.log"},
         {"/m/c/d/CADR_0001.MOV", "/m/gps/gps_0001.log", "/m/c/d/gps_0001.log"},

@@ -9,10 +9,7 @@
 
 namespace {
 
-ConvertAnswer Ask(const char* query)
-{
-    return AnswerConversion(QUrlQuery(QString::fromLatin1(query)));
-}
+ConvertAnswer Ask(const char* query) { return AnswerConversion(QUrlQuery(QString::fromLatin1(query))); }
 
 // The object passed to cb(...).
 QJsonObject Payload(const QByteArray& body)
@@ -26,14 +23,16 @@ QJsonObject Payload(const QByteArray& body)
 
 TEST(ConvertService, OnePointComesBackUnchangedAsJsonp)
 {
-    const ConvertAnswer a = Ask("coords=113.921957,22.584828&from=1&to=5&ak=VindrelBuiltInMapKey2024&callback=getMapStart");
+    const ConvertAnswer a =
+        Ask("coords=113.921957,22.584828&from=1&to=5&ak=VindrelBuiltInMapKey2024&callback=getMapStart");
     EXPECT_EQ(a.status, 0);
     EXPECT_EQ(a.body, QByteArray(R"(getMapStart({"status":0,"result":[{"x":113.921957,"y":22.584828}]});)"));
 }
 
 TEST(ConvertService, ManyPointsInOrderWithSignsAndEncodedSeparators)
 {
-    const ConvertAnswer a = Ask("coords=-70.500000,-33.500000%3B113.5%2C22.5;0.000001,1e-3&from=1&to=5&ak=k&callback=cb");
+    const ConvertAnswer a =
+        Ask("coords=-70.500000,-33.500000%3B113.5%2C22.5;0.000001,1e-3&from=1&to=5&ak=k&callback=cb");
     ASSERT_EQ(a.status, 0);
     const QJsonObject o = Payload(a.body);
     EXPECT_EQ(o.value("status").toInt(-1), 0);
@@ -56,7 +55,8 @@ TEST(ConvertService, HundredPointsAreTheLimit)
     const ConvertAnswer ok = AnswerConversion(QUrlQuery("coords=" + hundred + "&from=1&to=5&ak=k&callback=cb"));
     EXPECT_EQ(ok.status, 0);
     EXPECT_EQ(Payload(ok.body).value("result").toArray().size(), 100);
-    const ConvertAnswer over = AnswerConversion(QUrlQuery("coords=" + points.join(';') + "&from=1&to=5&ak=k&callback=cb"));
+    const ConvertAnswer over =
+        AnswerConversion(QUrlQuery("coords=" + points.join(';') + "&from=1&to=5&ak=k&callback=cb"));
     EXPECT_EQ(over.status, ConvertTooManyCoords);
     EXPECT_EQ(Payload(over.body).value("status").toInt(), ConvertTooManyCoords);
 }
@@ -93,10 +93,9 @@ TEST(ConvertService, MalformedRequestsAnswerANonZeroStatusThroughTheCallback)
 
 TEST(ConvertService, ACallbackThatIsNotAPlainNameIsNeverEchoed)
 {
-    for (const char* query : {"coords=1,2&from=1&to=5&ak=k&callback=alert(1)//",
-                              "coords=1,2&from=1&to=5&ak=k&callback=a%3Balert(1)",
-                              "coords=1,2&from=1&to=5&ak=k&callback=</script>",
-                              "coords=1,2&from=1&to=5&ak=k"}) {
+    for (const char* query :
+         {"coords=1,2&from=1&to=5&ak=k&callback=alert(1)//", "coords=1,2&from=1&to=5&ak=k&callback=a%3Balert(1)",
+          "coords=1,2&from=1&to=5&ak=k&callback=</script>", "coords=1,2&from=1&to=5&ak=k"}) {
         const ConvertAnswer a = Ask(query);
         EXPECT_FALSE(a.body.contains("alert")) << query;
         EXPECT_FALSE(a.body.contains("script")) << query;

@@ -28,8 +28,8 @@ QByteArray Expected(const char* name)
     return ReadFile(QStringLiteral(VINDREL_MAP_PAGES_SOURCE_DIR "/") + QLatin1String(name));
 }
 
-const char* const kNames[] = {"startup.html", "no_gps_info.html", "no_gps_file.html",
-                              "no_connection.html", "googlearth.html", "gps.jpg"};
+const char* const kNames[] = {"startup.html",       "no_gps_info.html", "no_gps_file.html",
+                              "no_connection.html", "googlearth.html",  "gps.jpg"};
 
 struct Failures {
     std::vector<std::pair<QString, int>> calls;

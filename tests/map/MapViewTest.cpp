@@ -68,17 +68,15 @@ protected:
         view->show();
     }
 
-    void TearDown() override
-    {
-        view.reset();
-    }
+    void TearDown() override { view.reset(); }
 
     // Navigates and waits for the page's 1025.
     void Load(const QString& name)
     {
         const int before = recorder.Count(WM_MAP_DOCUMENT_COMPLETE);
         view->NavigateMapView(folders.urlFolder + name);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.Count(WM_MAP_DOCUMENT_COMPLETE) > before; }, 15000)) << qPrintable(name);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.Count(WM_MAP_DOCUMENT_COMPLETE) > before; }, 15000))
+            << qPrintable(name);
     }
 
     // Runs a script and waits for its value.
@@ -206,11 +204,9 @@ TEST_F(MapViewTest, SendRouteToMapMakesOneClearAndOneAppendPerSample)
 {
     Load("probe.html");
     const QList<GpsSample> track{
-        Sample("22.584828", "113.921957"),
-        Sample("0.0", "0.0"),                  // before the first fix
-        Sample("-33.500000", "-70.500000"),
-        Sample("22.585000", "113.922000"),
-        Sample("1);alert(2", "113.922100"),    // damaged text: sent as 0.0
+        Sample("22.584828", "113.921957"),  Sample("0.0", "0.0"),  // before the first fix
+        Sample("-33.500000", "-70.500000"), Sample("22.585000", "113.922000"),
+        Sample("1);alert(2", "113.922100"),  // damaged text: sent as 0.0
     };
     view->SendRouteToMap(track);
     const QJsonArray calls = EvalJson("calls");
@@ -257,8 +253,8 @@ TEST_F(MapViewTest, BuiltInProviderDrawsRouteAndMarkersOffline)
 
     ASSERT_TRUE(WaitUntil("map.getOverlays().some(function (o) { return o instanceof BMap.Polyline; })"));
     ASSERT_TRUE(WaitUntil("pathstart.isVisible() && pathposition.isVisible()"));
-    const QJsonArray path = EvalJson(
-        "map.getOverlays().filter(function (o) { return o instanceof BMap.Polyline; })[0].getPath()");
+    const QJsonArray path =
+        EvalJson("map.getOverlays().filter(function (o) { return o instanceof BMap.Polyline; })[0].getPath()");
     ASSERT_EQ(path.size(), 65);
     for (int k = 0; k < 65; ++k) {
         EXPECT_EQ(path[k].toObject().value("lng").toDouble(), track[k].longitude.toDouble()) << k;
@@ -299,8 +295,8 @@ TEST_F(MapViewTest, BuiltInConversionServiceAnswersAndRefusesMalformedRequests)
     const QJsonArray a = EvalJson("[answers.good, answers.bad.status, answers.wrongFrame.status]");
     const QJsonObject good = a[0].toObject();
     EXPECT_EQ(good.value("status").toInt(-1), 0);
-    EXPECT_EQ(good.value("result").toArray(),
-              QJsonArray({QJsonObject({{"x", 113.921957}, {"y", 22.584828}}), QJsonObject({{"x", -70.5}, {"y", -33.5}})}));
+    EXPECT_EQ(good.value("result").toArray(), QJsonArray({QJsonObject({{"x", 113.921957}, {"y", 22.584828}}),
+                                                          QJsonObject({{"x", -70.5}, {"y", -33.5}})}));
     EXPECT_NE(a[1].toInt(0), 0);
     EXPECT_NE(a[2].toInt(0), 0);
 }

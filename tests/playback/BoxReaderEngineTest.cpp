@@ -57,8 +57,8 @@ TEST_F(EngineTest, DashCamMovieAsTheTextTrackReaderSeesIt)
     for (int i = 0; i < 10; ++i)
         samples.push_back(TextPayload("A,rec" + std::to_string(i) + ";"));
     samples[4] = Bytes{0x00, 0x05, 'A', ',', '1', ',', '2', '!'};  // length prefix one short
-    samples[5] = TextPayload("A,\x80\xE9\xFF;");                    // bytes above 127
-    samples[6] = Filled(600, 0);                                     // larger than 512 bytes
+    samples[5] = TextPayload("A,\x80\xE9\xFF;");                   // bytes above 127
+    samples[6] = Filled(600, 0);                                   // larger than 512 bytes
     const std::string path = dir_.Write("AMBA0001.MOV", WriteMovie(DashCamMovie(samples, 600)));
 
     Movie movie = Open(path);

@@ -143,7 +143,7 @@ TEST(BoxReader, ChunksOfSeveralSamplesAndUnevenTimes)
         std::int64_t time;
         std::uint64_t index;
         std::int64_t start;
-    } cases[] = {{0, 0, 0}, {150, 1, 100}, {200, 3, 200}, {449, 3, 200}, {450, 4, 450},
+    } cases[] = {{0, 0, 0},     {150, 1, 100}, {200, 3, 200},   {449, 3, 200},  {450, 4, 450},
                  {949, 5, 700}, {950, 6, 950}, {1000, 7, 1000}, {1049, 7, 1000}};
     for (const auto& c : cases) {
         SampleLocation at;
@@ -166,9 +166,8 @@ TEST(BoxReader, SizeAndOffsetTableForms)
         bool co64;
         std::size_t sampleSize;  // 0: varying sizes
     } variants[] = {
-        {"stz2 4-bit", 4, false, false, 0},  {"stz2 8-bit", 8, false, false, 0},
-        {"stz2 16-bit", 16, false, true, 0}, {"constant stsz", 0, true, false, 33},
-        {"co64", 0, false, true, 0},
+        {"stz2 4-bit", 4, false, false, 0},    {"stz2 8-bit", 8, false, false, 0}, {"stz2 16-bit", 16, false, true, 0},
+        {"constant stsz", 0, true, false, 33}, {"co64", 0, false, true, 0},
     };
     for (const Variant& v : variants) {
         SCOPED_TRACE(v.name);
@@ -178,10 +177,10 @@ TEST(BoxReader, SizeAndOffsetTableForms)
         t.chunkOffsets64 = v.co64;
         t.chunkSizes = {3, 1, 2, 3};
         for (int i = 0; i < 9; ++i) {
-            const std::size_t size = v.sampleSize ? v.sampleSize
-                                   : v.compactBits == 4 ? std::size_t(1 + i)
-                                   : v.compactBits == 16 ? std::size_t(300 + 11 * i)
-                                                         : std::size_t(20 + 13 * i);
+            const std::size_t size = v.sampleSize          ? v.sampleSize
+                                     : v.compactBits == 4  ? std::size_t(1 + i)
+                                     : v.compactBits == 16 ? std::size_t(300 + 11 * i)
+                                                           : std::size_t(20 + 13 * i);
             t.samples.push_back(Filled(size, std::uint8_t(i)));
         }
         MovieSpec spec;
@@ -276,8 +275,7 @@ TEST(BoxReader, DataReferences)
         const char* type;
         std::uint32_t flags;
         bool self;
-    } cases[] = {{"alis", 1, true}, {"url ", 1, true}, {"url ", 0, false}, {"alis", 0, false},
-                 {"rsrc", 1, false}};
+    } cases[] = {{"alis", 1, true}, {"url ", 1, true}, {"url ", 0, false}, {"alis", 0, false}, {"rsrc", 1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " flags " + std::to_string(c.flags));
         TrackSpec t = HandTextTrack();
@@ -432,12 +430,12 @@ void SetField(WrittenMovie& m, const std::string& path, std::uint64_t payloadOff
 }
 
 const Mutation kMutations[] = {
-    {"child longer than its parent",
-     [](WrittenMovie& m) { Grow(m, "moov/trak[2]/mdia", 100); }, "is longer than its parent 'trak'", 2},
-    {"table longer than its sample table",
-     [](WrittenMovie& m) { Grow(m, "moov/trak[3]/mdia/minf/stbl/stco", 4); }, "longer than its parent 'stbl'", 3},
-    {"parent too short for its header",
-     [](WrittenMovie& m) { PutU32(m.bytes, m.Find("moov/trak[1]/tkhd").offset, 4); }, "less than its header"},
+    {"child longer than its parent", [](WrittenMovie& m) { Grow(m, "moov/trak[2]/mdia", 100); },
+     "is longer than its parent 'trak'", 2},
+    {"table longer than its sample table", [](WrittenMovie& m) { Grow(m, "moov/trak[3]/mdia/minf/stbl/stco", 4); },
+     "longer than its parent 'stbl'", 3},
+    {"parent too short for its header", [](WrittenMovie& m) { PutU32(m.bytes, m.Find("moov/trak[1]/tkhd").offset, 4); },
+     "less than its header"},
     {"movie header too short",
      [](WrittenMovie& m) {
          // mvhd keeps 8 payload bytes; the rest of it becomes a 'free' box.
@@ -450,16 +448,17 @@ const Mutation kMutations[] = {
     {"stsz sample count beyond its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[1]/mdia/minf/stbl/stsz", 8, 4000000000u); },
      "stsz sample count 4000000000 exceeds its box (track 1)"},
-    {"stts entry count beyond its box",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[1]/mdia/minf/stbl/stts", 4, 2); }, "stts entry count 2 exceeds its box"},
+    {"stts entry count beyond its box", [](WrittenMovie& m) { SetField(m, "moov/trak[1]/mdia/minf/stbl/stts", 4, 2); },
+     "stts entry count 2 exceeds its box"},
     {"stsc entry count beyond its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 4, 0x10000000); }, "stsc entry count", 2},
     {"stco entry count beyond its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/stbl/stco", 4, 0xFFFFFFFF); }, "stco entry count", 3},
-    {"dref entry count beyond its box",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 4, 7); }, "dref entry count 7", 3},
+    {"dref entry count beyond its box", [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 4, 7); },
+     "dref entry count 7", 3},
     {"dref entry smaller than its header",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 8, 4); }, "dref entry 1 declares 4 bytes, too few", 3},
+     [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 8, 4); },
+     "dref entry 1 declares 4 bytes, too few", 3},
     {"dref entry longer than its box",
      [](WrittenMovie& m) { SetField(m, "moov/trak[3]/mdia/minf/dinf/dref", 8, 1000); },
      "dref entry 1 (1000 bytes) is longer than its box", 3},
@@ -476,18 +475,18 @@ const Mutation kMutations[] = {
          m.bytes.insert(m.bytes.end(), {'j', 'u', 'n', 'k', '!'});
      },
      "5 stray bytes at the end of 'moov'"},
-    {"unknown media header version",
-     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/mdhd").offset + 8] = 2; }, "'mdhd' has unknown version 2", 3},
+    {"unknown media header version", [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/mdhd").offset + 8] = 2; },
+     "'mdhd' has unknown version 2", 3},
     {"unknown table version",
      [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[1]/mdia/minf/stbl/stts").offset + 8] = 1; }, "unknown version 1"},
-    {"movie time scale 0",
-     [](WrittenMovie& m) { SetField(m, "moov/mvhd", 12, 0); }, "movie time scale 0"},
-    {"media time scale 0",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/mdhd", 12, 0); }, "media time scale 0", 2},
-    {"sample-to-chunk going backwards",
-     [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 8, 2); }, "stsc starts at chunk 2", 2},
+    {"movie time scale 0", [](WrittenMovie& m) { SetField(m, "moov/mvhd", 12, 0); }, "movie time scale 0"},
+    {"media time scale 0", [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/mdhd", 12, 0); }, "media time scale 0",
+     2},
+    {"sample-to-chunk going backwards", [](WrittenMovie& m) { SetField(m, "moov/trak[2]/mdia/minf/stbl/stsc", 8, 2); },
+     "stsc starts at chunk 2", 2},
     {"stz2 with a field size of 7",
-     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 15] = 7; }, "stz2 field size 7", 3},
+     [](WrittenMovie& m) { m.bytes[m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 15] = 7; }, "stz2 field size 7",
+     3},
     {"no sample sizes",
      [](WrittenMovie& m) { PutU32(m.bytes, m.Find("moov/trak[3]/mdia/minf/stbl/stz2").offset + 4, 0x66726565); },
      "no sample sizes", 3},
@@ -553,20 +552,26 @@ TEST(BoxReaderDamage, HeaderFormsAtTheEndOfTheMovieBox)
 {
     const struct {
         const char* name;
-        Bytes tail;           // appended inside the movie box
-        const char* message;  // a part of the reason the movie fails; nullptr: it opens
+        Bytes tail;                   // appended inside the movie box
+        const char* message;          // a part of the reason the movie fails; nullptr: it opens
         std::uint64_t listedPayload;  // payload of the box listed last, when the tail is one
     } cases[] = {
         {"64-bit size", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 20, 1, 2, 3, 4}, nullptr, 4},
         {"size 0 runs to the end of the parent", {0, 0, 0, 0, 'f', 'r', 'e', 'e', 1, 2, 3, 4, 5}, nullptr, 5},
         {"list terminator", {0, 0, 0, 0}, nullptr, 0},
         {"four bytes that end no list", {0, 0, 0, 9}, "4 stray bytes at the end of 'moov'", 0},
-        {"64-bit size with no room for it", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0},
-         "'free' has a 64-bit size that does not fit 'moov'", 0},
-        {"64-bit size below its header", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 12},
-         "'free' declares 12 bytes, less than its header", 0},
-        {"64-bit size past the parent", {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 17},
-         "'free' (17 bytes) is longer than its parent 'moov' (16 bytes left)", 0},
+        {"64-bit size with no room for it",
+         {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0},
+         "'free' has a 64-bit size that does not fit 'moov'",
+         0},
+        {"64-bit size below its header",
+         {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 12},
+         "'free' declares 12 bytes, less than its header",
+         0},
+        {"64-bit size past the parent",
+         {0, 0, 0, 1, 'f', 'r', 'e', 'e', 0, 0, 0, 0, 0, 0, 0, 17},
+         "'free' (17 bytes) is longer than its parent 'moov' (16 bytes left)",
+         0},
     };
     const WrittenMovie original = WriteMovie(DashCamMovie({TextPayload("A,1;")}));
     const BoxPlace moov = original.Find("moov");
@@ -662,6 +667,5 @@ TEST(BoxReaderDamage, TablesThatDisagreeFailOnlyTheSamplesConcerned)
     ASSERT_TRUE(movie);
     SampleLocation at;
     EXPECT_EQ(movie->TrackAt(0).FindSample(std::int64_t(1) << 62, &at).status, BoxStatus::Malformed);
-    EXPECT_EQ(movie->TrackAt(0).FindSample(std::numeric_limits<std::int64_t>::max(), &at).status,
-              BoxStatus::NoSample);
+    EXPECT_EQ(movie->TrackAt(0).FindSample(std::numeric_limits<std::int64_t>::max(), &at).status, BoxStatus::NoSample);
 }

@@ -54,11 +54,13 @@ protected:
                               "3\n00:00:02,000 --> 00:00:03,000\nA,3,third;\n\n";
         movie_ = folder_->File("AMBA0001.MOV");
         // Video, sound and a QuickTime 'text' track, as the camera records them.
-        const std::string cmd =
-            "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=160x120:rate=10 "
-            "-f lavfi -i sine=frequency=300:sample_rate=44100 -i '" + srt + "' -t 3 "
-            "-map 0:v -map 1:a -map 2:s -c:v libx264 -preset ultrafast -c:a aac "
-            "-c:s mov_text -tag:s text -f mov '" + movie_ + "' 2> '" + folder_->File("ffmpeg.log") + "'";
+        const std::string cmd = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=160x120:rate=10 "
+                                "-f lavfi -i sine=frequency=300:sample_rate=44100 -i '" +
+                                srt +
+                                "' -t 3 "
+                                "-map 0:v -map 1:a -map 2:s -c:v libx264 -preset ultrafast -c:a aac "
+                                "-c:s mov_text -tag:s text -f mov '" +
+                                movie_ + "' 2> '" + folder_->File("ffmpeg.log") + "'";
         if (std::system(cmd.c_str()) != 0)
             movie_.clear();
     }
@@ -90,8 +92,7 @@ TEST_F(FfmpegMovie, TracksAgreeWithFfprobe)
     ASSERT_TRUE(r.ok()) << r.message;
     ASSERT_EQ(movie->TrackCount(), streams.size());
 
-    const std::map<std::string, std::string> handlers = {
-        {"video", "vide"}, {"audio", "soun"}, {"subtitle", "text"}};
+    const std::map<std::string, std::string> handlers = {{"video", "vide"}, {"audio", "soun"}, {"subtitle", "text"}};
     for (std::size_t i = 0; i < streams.size(); ++i) {
         SCOPED_TRACE("stream " + std::to_string(i));
         const auto& s = streams[i];
@@ -128,7 +129,8 @@ TEST_F(FfmpegMovie, TextTrackSamplesHoldTheRecords)
     for (int second = 0; second < 3; ++second) {
         std::uint8_t buf[512];
         long count = 0;
-        ASSERT_EQ(EngineReadMediaSample(media, buf, sizeof buf, &count, TimeValue64(second) * scale + scale / 2), noErr);
+        ASSERT_EQ(EngineReadMediaSample(media, buf, sizeof buf, &count, TimeValue64(second) * scale + scale / 2),
+                  noErr);
         EXPECT_EQ(moviewriter::Bytes(buf, buf + count), moviewriter::TextPayload(records[second]));
     }
     EngineDisposeMovie(movie);

@@ -10,10 +10,9 @@
 
 inline QString LiteralDateText(const LocalTime& t, bool withSeconds)
 {
-    return withSeconds ? QString::asprintf("%04d-%02d-%02d-%02d:%02d:%02d", t.year, t.month,
-                                           t.day, t.hour, t.minute, t.second)
-                       : QString::asprintf("%04d-%02d-%02d-%02d:%02d", t.year, t.month, t.day,
-                                           t.hour, t.minute);
+    return withSeconds
+               ? QString::asprintf("%04d-%02d-%02d-%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second)
+               : QString::asprintf("%04d-%02d-%02d-%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
 }
 
 inline void LiteralSortByTime(std::vector<RecordingEntry>& r, const FileTimeReader& read)

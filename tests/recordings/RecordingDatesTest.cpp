@@ -35,7 +35,7 @@ std::vector<RecordingEntry> Entries(const std::vector<QString>& paths)
 {
     std::vector<RecordingEntry> entries;
     for (const QString& p : paths)
-        entries.push_back(RecordingEntry {p, QString(), GpsPresent});
+        entries.push_back(RecordingEntry{p, QString(), GpsPresent});
     return entries;
 }
 
@@ -49,9 +49,8 @@ TEST(SortRecordingsByTime, OrdersByFileTimeWithSecondsAndSingleEntryWithout)
     const QString c = folder.Write("C.MOV", TenOClock + 3);
     std::vector<RecordingEntry> list = Entries({a, b, c});
     SortRecordingsByTime(list);
-    EXPECT_EQ(Paths(list), (std::vector<QString> {b, a, c}));
-    EXPECT_EQ(Texts(list), (std::vector<QString> {"2014-05-06-10:00:01", "2014-05-06-10:00:02",
-                                                  "2014-05-06-10:00:03"}));
+    EXPECT_EQ(Paths(list), (std::vector<QString>{b, a, c}));
+    EXPECT_EQ(Texts(list), (std::vector<QString>{"2014-05-06-10:00:01", "2014-05-06-10:00:02", "2014-05-06-10:00:03"}));
 
     std::vector<RecordingEntry> single = Entries({c});
     SortRecordingsByTime(single);
@@ -72,7 +71,7 @@ TEST(SortRecordingsByTime, EqualSecondsKeepListOrderEvenWithDifferentFractions)
 
     std::vector<RecordingEntry> list = Entries({late, early, first});
     SortRecordingsByTime(list);
-    EXPECT_EQ(Paths(list), (std::vector<QString> {first, late, early}));
+    EXPECT_EQ(Paths(list), (std::vector<QString>{first, late, early}));
 }
 
 TEST(SortRecordingsByTime, FileGoneBeforeTheSortStopsItWhereTheBubbleSortStops)
@@ -93,9 +92,9 @@ TEST(SortRecordingsByTime, FileGoneBeforeTheSortStopsItWhereTheBubbleSortStops)
     LiteralSortByTime(literal, FileWriteTime);
 
     // By hand: the first pass moves 5 past 3 and 4, then fails on the missing file.
-    EXPECT_EQ(Paths(list), (std::vector<QString> {t3, t4, t5, gone, t1}));
-    EXPECT_EQ(Texts(list), (std::vector<QString> {"2014-05-06-10:00:03", "2014-05-06-10:00:04",
-                                                  "2014-05-06-10:00:05", "old", "old"}));
+    EXPECT_EQ(Paths(list), (std::vector<QString>{t3, t4, t5, gone, t1}));
+    EXPECT_EQ(Texts(list), (std::vector<QString>{"2014-05-06-10:00:03", "2014-05-06-10:00:04", "2014-05-06-10:00:05",
+                                                 "old", "old"}));
     EXPECT_EQ(list, literal);
 
     // A missing first entry stops the sort before anything changes.
@@ -115,7 +114,7 @@ TEST(SortRecordingsByTime, DateTextIsLocalTime)
     SortRecordingsByTime(list);
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    EXPECT_EQ(Texts(list), (std::vector<QString> {"2014-05-06-13:00:07", "2014-05-06-13:00:08"}));
+    EXPECT_EQ(Texts(list), (std::vector<QString>{"2014-05-06-13:00:07", "2014-05-06-13:00:08"}));
 }
 
 TEST(FileWriteTime, ReportsMissingFilesAndOddPaths)
@@ -147,13 +146,11 @@ TEST(SortRecordingsByTime, RandomListsMatchTheLiteralBubbleSort)
             t.result = 0;
             t.seconds = TenOClock + std::uniform_int_distribution<int>(0, spread)(random) * 61;
             const std::time_t s = static_cast<std::time_t>(t.seconds);
-            std::tm tm {};
+            std::tm tm{};
             gmtime_r(&s, &tm);
-            t.local = LocalTime {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                                 tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+            t.local = LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
             times[path] = t;
-            list.push_back(RecordingEntry {path, i % 3 == 0 ? "old" : "",
-                                           static_cast<GpsStatus>(i % 3)});
+            list.push_back(RecordingEntry{path, i % 3 == 0 ? "old" : "", static_cast<GpsStatus>(i % 3)});
         }
         if (n > 0 && random() % 2 == 0) {
             const QString bad = QString("/card/%1.MOV").arg(random() % n);
@@ -194,9 +191,13 @@ TEST(ListCommand, PrintsDateGpsRatingAndPathInListOrder)
     QTextStream err(&errText);
     EXPECT_EQ(RunListCommand(folder.Path("DCIM/100MEDIA"), out, err), 0);
     // Files ten seconds apart with no movie in them: one trip.
-    const QString expected = "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo + "\t1\n"
-                             "2014-05-06-10:00:20\tGpsPresent\t" + present + "\t1\n"
-                             "2014-05-06-10:00:30\tNoGpsFile\t" + noFile + "\t1\n";
+    const QString expected = "2014-05-06-10:00:10\tNoGpsInfo\t" + noInfo +
+                             "\t1\n"
+                             "2014-05-06-10:00:20\tGpsPresent\t" +
+                             present +
+                             "\t1\n"
+                             "2014-05-06-10:00:30\tNoGpsFile\t" +
+                             noFile + "\t1\n";
     EXPECT_EQ(outBytes, expected.toUtf8());
     EXPECT_TRUE(errText.isEmpty());
 }

@@ -17,16 +17,15 @@ public:
     struct Row {
         QString path;
         QString date;
-        std::array<std::uint32_t, 3> colours {White, White, White};
+        std::array<std::uint32_t, 3> colours{White, White, White};
     };
     std::vector<Row> rows;
 
     void DeleteAllRows() override { rows.clear(); }
-    void AddRecordingRow(const QString& path, const QString& date, bool highlighted,
-                         int row) override
+    void AddRecordingRow(const QString& path, const QString& date, bool highlighted, int row) override
     {
         EXPECT_EQ(row, static_cast<int>(rows.size()));
-        rows.push_back(Row {path, date, {}});
+        rows.push_back(Row{path, date, {}});
         rows.back().colours.fill(highlighted ? HighlightGrey : White);
     }
     bool SetCellBackground(int row, int column, std::uint32_t colour) override
@@ -96,8 +95,7 @@ protected:
         std::vector<RecordingEntry> entries;
         for (int i = 0; i < n; ++i)
             entries.push_back(
-                RecordingEntry {Name(i), QString("2014-05-06-10:00:%1").arg(i, 2, 10, QChar('0')),
-                                GpsPresent});
+                RecordingEntry{Name(i), QString("2014-05-06-10:00:%1").arg(i, 2, 10, QChar('0')), GpsPresent});
         list.Replace(std::move(entries));
         list.FillList();
     }
@@ -116,7 +114,7 @@ protected:
     FakeView left;
     FakeView right;
     FakeHost host;
-    RecordingList list {left, right, host};
+    RecordingList list{left, right, host};
 };
 
 TEST_F(RecordingListTest, StartValues)
@@ -132,17 +130,15 @@ TEST_F(RecordingListTest, StartValues)
 TEST_F(RecordingListTest, PagesOfTwelveSplitSixAndSixAndStopAtBothEnds)
 {
     Fill(13);
-    EXPECT_EQ(left.Paths(), (std::vector<QString> {Name(0), Name(1), Name(2), Name(3), Name(4),
-                                                    Name(5)}));
-    EXPECT_EQ(right.Paths(), (std::vector<QString> {Name(6), Name(7), Name(8), Name(9), Name(10),
-                                                     Name(11)}));
+    EXPECT_EQ(left.Paths(), (std::vector<QString>{Name(0), Name(1), Name(2), Name(3), Name(4), Name(5)}));
+    EXPECT_EQ(right.Paths(), (std::vector<QString>{Name(6), Name(7), Name(8), Name(9), Name(10), Name(11)}));
     EXPECT_EQ(left.rows[3].date, "2014-05-06-10:00:03");
 
     list.PageBack();
     EXPECT_EQ(list.pageIndex(), 0);
     list.PageForward();
     EXPECT_EQ(list.pageIndex(), 1);
-    EXPECT_EQ(left.Paths(), (std::vector<QString> {Name(12)}));
+    EXPECT_EQ(left.Paths(), (std::vector<QString>{Name(12)}));
     EXPECT_TRUE(right.rows.empty());
     list.PageForward();
     EXPECT_EQ(list.pageIndex(), 1);
@@ -154,7 +150,7 @@ TEST_F(RecordingListTest, PagesOfTwelveSplitSixAndSixAndStopAtBothEnds)
     EXPECT_EQ(left.rows.size(), 6u);
     EXPECT_TRUE(right.rows.empty());
     Fill(7);
-    EXPECT_EQ(right.Paths(), (std::vector<QString> {Name(6)}));
+    EXPECT_EQ(right.Paths(), (std::vector<QString>{Name(6)}));
     Fill(12);
     list.PageForward();
     EXPECT_EQ(list.pageIndex(), 0);  // exactly one page
@@ -176,9 +172,9 @@ TEST_F(RecordingListTest, ClicksNameTheIndexOfTheirRow)
     EXPECT_EQ(list.clickedRow(), 2);
     EXPECT_EQ(list.currentRecording(), 20);
     EXPECT_EQ(list.highlightIndex(), 20);
-    EXPECT_EQ(host.shown, (std::vector<int> {20}));
+    EXPECT_EQ(host.shown, (std::vector<int>{20}));
     EXPECT_FALSE(host.stopped);
-    EXPECT_EQ(right.GreyRows(), (std::vector<int> {2}));
+    EXPECT_EQ(right.GreyRows(), (std::vector<int>{2}));
 }
 
 TEST_F(RecordingListTest, DoubleClickOnAnEmptyRowDoesNothing)
@@ -197,11 +193,11 @@ TEST_F(RecordingListTest, HighlightMovesTheGreyRowWithinTheShownPageOnly)
     Fill(30);
     Play(4);
     list.HighlightRow(4);  // again: stays grey
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {4}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{4}));
 
     list.HighlightRow(7);
     EXPECT_TRUE(left.GreyRows().empty());
-    EXPECT_EQ(right.GreyRows(), (std::vector<int> {1}));
+    EXPECT_EQ(right.GreyRows(), (std::vector<int>{1}));
 
     list.HighlightRow(15);  // on page 1: nothing greyed, old row cleared
     EXPECT_TRUE(right.GreyRows().empty());
@@ -210,7 +206,7 @@ TEST_F(RecordingListTest, HighlightMovesTheGreyRowWithinTheShownPageOnly)
     left.SetCellBackground(0, 1, HighlightGrey);
     left.SetCellBackground(0, 2, HighlightGrey);
     list.HighlightRow(3);  // the old row (15) is on another page: row 0 stays as it is
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {0, 3}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{0, 3}));
 }
 
 TEST_F(RecordingListTest, PreviousAndNextNeedALoadedRecordingAndDoNotTurnThePage)
@@ -231,7 +227,7 @@ TEST_F(RecordingListTest, PreviousAndNextNeedALoadedRecordingAndDoNotTurnThePage
     EXPECT_EQ(list.pageIndex(), 0);
     EXPECT_TRUE(left.GreyRows().empty());
     EXPECT_TRUE(right.GreyRows().empty());
-    EXPECT_EQ(host.calls, (std::vector<std::string> {"halt", "show", "halt", "show"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"halt", "show", "halt", "show"}));
     list.PlayNext();
     list.PlayNext();
     EXPECT_EQ(list.currentRecording(), 13);  // the last one
@@ -239,7 +235,7 @@ TEST_F(RecordingListTest, PreviousAndNextNeedALoadedRecordingAndDoNotTurnThePage
     list.PlayPrevious();
     list.PlayPrevious();
     EXPECT_EQ(list.currentRecording(), 10);
-    EXPECT_EQ(right.GreyRows(), (std::vector<int> {4}));
+    EXPECT_EQ(right.GreyRows(), (std::vector<int>{4}));
 
     Play(0);
     list.PlayPrevious();
@@ -254,10 +250,10 @@ TEST_F(RecordingListTest, DeletingThePlayingEntryPlaysItsSuccessorOrTheNewLastOr
     list.OnListClick(ListSide::Left, 2);
     list.DeleteClicked();
     EXPECT_EQ(list.recordings().size(), 2u);
-    EXPECT_EQ(host.shown, (std::vector<int> {1}));
-    EXPECT_EQ(host.calls, (std::vector<std::string> {"halt", "show"}));
+    EXPECT_EQ(host.shown, (std::vector<int>{1}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"halt", "show"}));
     EXPECT_EQ(list.highlightIndex(), 1);
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {1}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{1}));
     EXPECT_EQ(list.clickedIndex(), 1);
 
     // The one moving into the playing place plays.
@@ -265,16 +261,16 @@ TEST_F(RecordingListTest, DeletingThePlayingEntryPlaysItsSuccessorOrTheNewLastOr
     Play(1);
     list.OnListClick(ListSide::Left, 1);
     list.DeleteClicked();
-    EXPECT_EQ(host.shown, (std::vector<int> {1}));
+    EXPECT_EQ(host.shown, (std::vector<int>{1}));
     EXPECT_EQ(list.recordings()[1].filePath, Name(2));
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {1}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{1}));
 
     Fill(1);
     Play(0);
     list.OnListClick(ListSide::Left, 0);
     list.DeleteClicked();
     EXPECT_TRUE(list.recordings().empty());
-    EXPECT_EQ(host.calls, (std::vector<std::string> {"stop"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"stop"}));
     EXPECT_FALSE(host.loaded);
     EXPECT_EQ(list.currentRecording(), -1);
     EXPECT_TRUE(left.rows.empty());
@@ -292,7 +288,7 @@ TEST_F(RecordingListTest, DeletingAnEarlierEntryKeepsThePlayingOneHighlighted)
     EXPECT_EQ(list.currentRecording(), 2);
     EXPECT_EQ(list.highlightIndex(), 2);
     EXPECT_EQ(list.recordings()[2].filePath, Name(3));
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {2}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{2}));
     EXPECT_TRUE(host.calls.empty());  // playback goes on undisturbed
 
     list.OnListClick(ListSide::Left, 3);  // after the playing one
@@ -309,7 +305,7 @@ TEST_F(RecordingListTest, DeleteNeverRemovesTheFile)
 {
     TestFolder folder;
     const QString path = folder.Write("KEEP.MOV", TenOClock);
-    list.Append(RecordingEntry {path, QString(), GpsPresent});
+    list.Append(RecordingEntry{path, QString(), GpsPresent});
     list.OnListClick(ListSide::Left, 0);
     list.DeleteClicked();
     EXPECT_TRUE(list.recordings().empty());
@@ -329,13 +325,13 @@ TEST_F(RecordingListTest, FolderCommandListsTheFoldersRecordingsInTimeOrder)
     Play(1);
     host.folder = folder.dir.path();
     list.OnFolderCommand();
-    EXPECT_EQ(host.calls, (std::vector<std::string> {"stop"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"stop"}));
     std::vector<QString> paths;
     for (const RecordingEntry& e : list.recordings()) {
         paths.push_back(e.filePath);
         EXPECT_EQ(e.gpsStatus, GpsPresent);
     }
-    EXPECT_EQ(paths, (std::vector<QString> {lower, upper, mp4}));
+    EXPECT_EQ(paths, (std::vector<QString>{lower, upper, mp4}));
     EXPECT_EQ(list.recordings()[0].dateText, "2014-05-06-10:00:01");
     EXPECT_EQ(left.Paths(), paths);
     EXPECT_TRUE(left.GreyRows().empty());
@@ -354,7 +350,7 @@ TEST_F(RecordingListTest, FolderCommandListsTheFoldersRecordingsInTimeOrder)
     TestFolder empty;
     host.folder = empty.dir.path();
     EXPECT_EQ(list.ChooseFolder(), 0);
-    list.Append(RecordingEntry {upper, QString(), GpsPresent});
+    list.Append(RecordingEntry{upper, QString(), GpsPresent});
     list.OnFolderCommand();
     EXPECT_TRUE(list.recordings().empty());
     EXPECT_TRUE(left.rows.empty());
@@ -373,14 +369,14 @@ TEST_F(RecordingListTest, DroppingOneRecordingPlaysItAndTwoAreOnlyListed)
     EXPECT_EQ(list.recordings()[0].dateText, "2014-05-06-10:00");
     EXPECT_EQ(list.currentRecording(), 0);
     EXPECT_EQ(list.highlightIndex(), -1);
-    EXPECT_EQ(left.GreyRows(), (std::vector<int> {0}));
+    EXPECT_EQ(left.GreyRows(), (std::vector<int>{0}));
     EXPECT_FALSE(host.stopped);
-    EXPECT_EQ(host.calls, (std::vector<std::string> {"stop", "halt", "show"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"stop", "halt", "show"}));
 
     host.calls.clear();
     host.movie = false;
     list.OnDropFiles({a, b});
-    EXPECT_EQ(left.Paths(), (std::vector<QString> {b, a}));
+    EXPECT_EQ(left.Paths(), (std::vector<QString>{b, a}));
     EXPECT_EQ(list.currentRecording(), -1);
     EXPECT_TRUE(host.calls.empty());
 }

@@ -36,8 +36,7 @@ public:
 
     static void SetTime(const QString& path, std::int64_t seconds)
     {
-        const timespec times[2] = {{static_cast<time_t>(seconds), 0},
-                                   {static_cast<time_t>(seconds), 0}};
+        const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
         EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     }
 

@@ -35,15 +35,18 @@ TEST(Trips, GroupingByGapAndDistance)
         std::vector<int> expected;
     } cases[] = {
         {"gap of exactly 120 s joins, 121 s does not",
-         {Member(1000, 60, 0, 1), Member(1180, 60, 1, 2), Member(1361, 60, 2, 3)}, {1, 1, 2}},
+         {Member(1000, 60, 0, 1), Member(1180, 60, 1, 2), Member(1361, 60, 2, 3)},
+         {1, 1, 2}},
         {"first fix 0.9 km from the last one joins, 1.1 km does not",
-         {Member(1000, 60, 0, 1), Member(1060, 60, 1.9, 3), Member(1120, 60, 4.1, 5)}, {1, 1, 2}},
+         {Member(1000, 60, 0, 1), Member(1060, 60, 1.9, 3), Member(1120, 60, 4.1, 5)},
+         {1, 1, 2}},
         {"a recording without GPS inside a trip keeps it together",
-         {Member(1000, 60, 0, 1), Member(1060, 60, {}, {}), Member(1120, 60, 1.2, 2)}, {1, 1, 1}},
-        {"overlapping files join",
-         {Member(1000, 300, 0, 1), Member(1100, 300, 1, 2)}, {1, 1}},
+         {Member(1000, 60, 0, 1), Member(1060, 60, {}, {}), Member(1120, 60, 1.2, 2)},
+         {1, 1, 1}},
+        {"overlapping files join", {Member(1000, 300, 0, 1), Member(1100, 300, 1, 2)}, {1, 1}},
         {"a file without a time starts its own trip and ends it",
-         {Member(1000, 60, 0, 0), unknown, Member(1060, 60, 0, 0)}, {1, 2, 3}},
+         {Member(1000, 60, 0, 0), unknown, Member(1060, 60, 0, 0)},
+         {1, 2, 3}},
         {"empty list", {}, {}},
     };
     for (const auto& c : cases)

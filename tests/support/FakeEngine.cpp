@@ -16,10 +16,7 @@ std::string Line(const char* name, A... args)
     ((s << ' ' << args), ...);
     return s.str();
 }
-std::string RectText(const EngineRect& r)
-{
-    return Line("", r.top, r.left, r.bottom, r.right).substr(1);
-}
+std::string RectText(const EngineRect& r) { return Line("", r.top, r.left, r.bottom, r.right).substr(1); }
 }  // namespace
 
 std::string FakeEngine::TextPayload(const std::string& text)
@@ -217,7 +214,9 @@ Media FakeEngine::TrackMedia(Track track)
 {
     Record(Line("TrackMedia", HandleKey(track)));
     // The media handle was made right after its track's.
-    return tracks_.count(HandleKey(track)) && tracks_.count(HandleKey(track) + 1) ? HandleFromKey<Media>(HandleKey(track) + 1) : nullptr;
+    return tracks_.count(HandleKey(track)) && tracks_.count(HandleKey(track) + 1)
+               ? HandleFromKey<Media>(HandleKey(track) + 1)
+               : nullptr;
 }
 
 OSErr FakeEngine::MediaDataRefKind(Media media, short index, OSType* kind)
@@ -253,7 +252,8 @@ long FakeEngine::MediaSampleCount(Media media)
     return long(movies_.at(ref->movie).script.textSamples.size());
 }
 
-OSErr FakeEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount, TimeValue64 mediaTime)
+OSErr FakeEngine::ReadMediaSample(Media media, std::uint8_t* buffer, long capacity, long* byteCount,
+                                  TimeValue64 mediaTime)
 {
     Record(Line("ReadMediaSample", HandleKey(media), mediaTime));
     if (byteCount)

@@ -15,7 +15,7 @@ public:
     struct MovieScript {
         TimeScale timeScale = 600;
         TimeValue duration = 0;
-        std::int16_t width = 1920;   ///< the movie's own size, its natural box
+        std::int16_t width = 1920;  ///< the movie's own size, its natural box
         std::int16_t height = 1080;
         /// Samples of the third track (a text track) as the engine returns them; see
         /// TextPayload. No samples: the movie has two tracks.

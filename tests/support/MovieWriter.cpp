@@ -101,8 +101,10 @@ Box SampleTable(const TrackSpec& t, const std::vector<std::uint64_t>& chunkOffse
 
     Box stsd("stsd");
     stsd.FullHeader(0, 0).U32(1);
-    const std::string format = t.handler == "vide" ? "avc1" : t.handler == "soun" ? "mp4a"
-                             : t.handler == "meta" ? "gpmd" : "text";
+    const std::string format = t.handler == "vide"   ? "avc1"
+                               : t.handler == "soun" ? "mp4a"
+                               : t.handler == "meta" ? "gpmd"
+                                                     : "text";
     stsd.U32(16).Type(format).Zeros(6).U16(1);
     stbl.Add(stsd);
 
@@ -234,8 +236,8 @@ Box MovieBox(const MovieSpec& spec, const std::vector<std::vector<std::uint64_t>
     std::uint64_t duration = spec.duration;
     if (duration == 0)
         for (const TrackSpec& t : spec.tracks)
-            duration = std::max(duration, MediaDuration(t) * spec.timeScale /
-                                              std::max<std::uint32_t>(t.mediaTimeScale, 1));
+            duration =
+                std::max(duration, MediaDuration(t) * spec.timeScale / std::max<std::uint32_t>(t.mediaTimeScale, 1));
     Box mvhd("mvhd");
     if (spec.movieHeaderVersion == 1)
         mvhd.FullHeader(1, 0).U64(0).U64(0).U32(spec.timeScale).U64(duration);
@@ -257,11 +259,31 @@ Box MovieBox(const MovieSpec& spec, const std::vector<std::vector<std::uint64_t>
 // ---- Box ----------------------------------------------------------------------------------------
 
 Box::Box(std::string_view type) : type_(FourChars(type)) {}
-Box& Box::U8(std::uint8_t v) { Put(payload_, v, 1); return *this; }
-Box& Box::U16(std::uint16_t v) { Put(payload_, v, 2); return *this; }
-Box& Box::U24(std::uint32_t v) { Put(payload_, v, 3); return *this; }
-Box& Box::U32(std::uint32_t v) { Put(payload_, v, 4); return *this; }
-Box& Box::U64(std::uint64_t v) { Put(payload_, v, 8); return *this; }
+Box& Box::U8(std::uint8_t v)
+{
+    Put(payload_, v, 1);
+    return *this;
+}
+Box& Box::U16(std::uint16_t v)
+{
+    Put(payload_, v, 2);
+    return *this;
+}
+Box& Box::U24(std::uint32_t v)
+{
+    Put(payload_, v, 3);
+    return *this;
+}
+Box& Box::U32(std::uint32_t v)
+{
+    Put(payload_, v, 4);
+    return *this;
+}
+Box& Box::U64(std::uint64_t v)
+{
+    Put(payload_, v, 8);
+    return *this;
+}
 Box& Box::Type(std::string_view fourCC)
 {
     const std::string s = FourChars(fourCC);

@@ -35,12 +35,12 @@ public:
     Box& U24(std::uint32_t v);
     Box& U32(std::uint32_t v);
     Box& U64(std::uint64_t v);
-    Box& Type(std::string_view fourCC);            ///< four characters
+    Box& Type(std::string_view fourCC);  ///< four characters
     Box& Raw(const Bytes& bytes);
-    Box& Text(std::string_view text);              ///< the bytes of text, no terminator
+    Box& Text(std::string_view text);  ///< the bytes of text, no terminator
     Box& Zeros(std::size_t count);
     Box& FullHeader(std::uint8_t version, std::uint32_t flags);  ///< version byte + 24-bit flags
-    Box& Add(Box child);                           ///< a child box after the payload
+    Box& Add(Box child);                                         ///< a child box after the payload
     Box& Form(SizeForm form);
 
     /// The encoded box.
@@ -66,7 +66,7 @@ struct SampleTimes {
 
 /// One track to write.
 struct TrackSpec {
-    std::string handler = "text";   ///< 'vide', 'soun', 'text', ...
+    std::string handler = "text";  ///< 'vide', 'soun', 'text', ...
     std::uint32_t mediaTimeScale = 1000;
     std::uint8_t mediaHeaderVersion = 0;  ///< mdhd version 0 (32-bit times) or 1 (64-bit)
     std::vector<Bytes> samples;
@@ -80,13 +80,13 @@ struct TrackSpec {
     int compactSizeBits = 0;
     /// Writes 'stsz' with one size for all samples (they must all have it).
     bool constantSize = false;
-    bool chunkOffsets64 = false;     ///< 'co64' instead of 'stco'
-    bool quickTimeHandler = true;    ///< 'hdlr' as QuickTime writes it (component type 'mhlr')
+    bool chunkOffsets64 = false;   ///< 'co64' instead of 'stco'
+    bool quickTimeHandler = true;  ///< 'hdlr' as QuickTime writes it (component type 'mhlr')
     /// The first (only) data reference entry. Flag 1 means the data is in this file.
     bool hasDataRef = true;
     std::string dataRefType = "alis";
     std::uint32_t dataRefFlags = 1;
-    Bytes dataRefData;               ///< what follows the entry's version and flags (a URL, ...)
+    Bytes dataRefData;  ///< what follows the entry's version and flags (a URL, ...)
 };
 
 /// Where the boxes go in the file.
@@ -98,7 +98,7 @@ enum class Layout {
 /// One movie to write.
 struct MovieSpec {
     std::uint32_t timeScale = 1000;
-    std::uint64_t duration = 0;          ///< 0: the longest track's duration in movie units
+    std::uint64_t duration = 0;  ///< 0: the longest track's duration in movie units
     std::uint8_t movieHeaderVersion = 0;
     std::vector<TrackSpec> tracks;
     Layout layout = Layout::MdatFirst;
@@ -111,18 +111,18 @@ struct MovieSpec {
 
 /// Where a box was written.
 struct BoxPlace {
-    std::string path;         ///< "moov/trak[3]/mdia/minf/stbl/stsz": the n-th trak from 1
-    std::uint64_t offset = 0; ///< of its first header byte
-    std::uint64_t size = 0;   ///< whole box, header included
+    std::string path;          ///< "moov/trak[3]/mdia/minf/stbl/stsz": the n-th trak from 1
+    std::uint64_t offset = 0;  ///< of its first header byte
+    std::uint64_t size = 0;    ///< whole box, header included
     std::uint64_t headerSize = 8;
 };
 
 /// A written movie.
 struct WrittenMovie {
-    Bytes bytes;                    ///< the file, without the gap
-    std::uint64_t gapOffset = 0;    ///< where the unwritten gap lies in the file
+    Bytes bytes;                  ///< the file, without the gap
+    std::uint64_t gapOffset = 0;  ///< where the unwritten gap lies in the file
     std::uint64_t gapSize = 0;
-    std::vector<BoxPlace> boxes;    ///< every box, in file order
+    std::vector<BoxPlace> boxes;  ///< every box, in file order
     /// File offset of each sample: sampleOffsets[track][sample], tracks from 0.
     std::vector<std::vector<std::uint64_t>> sampleOffsets;
 

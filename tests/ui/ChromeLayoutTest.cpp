@@ -16,7 +16,8 @@ namespace {
 constexpr WinRect kWindow{100, 100, 1260, 778};
 constexpr WinRect kVideo{105, 145, 825, 550};
 
-int Hit(int x, int y, bool maximized = false, bool fullScreen = false) {
+int Hit(int x, int y, bool maximized = false, bool fullScreen = false)
+{
     HitTestInput in;
     in.maximized = maximized;
     in.fullScreen = fullScreen;
@@ -33,9 +34,10 @@ int Hit(int x, int y, bool maximized = false, bool fullScreen = false) {
 
 }  // namespace
 
-TEST(HitTest, EdgesAndCorners) {
-    EXPECT_EQ(Hit(103, 130), HTLEFT);       // 3 inside the left edge, 30 below the top
-    EXPECT_EQ(Hit(108, 108), HTTOPLEFT);    // 8 inside the corner both ways
+TEST(HitTest, EdgesAndCorners)
+{
+    EXPECT_EQ(Hit(103, 130), HTLEFT);     // 3 inside the left edge, 30 below the top
+    EXPECT_EQ(Hit(108, 108), HTTOPLEFT);  // 8 inside the corner both ways
     EXPECT_EQ(Hit(1252, 108), HTTOPRIGHT);
     EXPECT_EQ(Hit(108, 770), HTBOTTOMLEFT);
     EXPECT_EQ(Hit(1255, 775), HTBOTTOMRIGHT);
@@ -44,12 +46,13 @@ TEST(HitTest, EdgesAndCorners) {
     EXPECT_EQ(Hit(900, 774), HTBOTTOM);
 }
 
-TEST(HitTest, ZoneLimitsCountAsInside) {
-    EXPECT_EQ(Hit(110, 110), HTTOPLEFT);   // L + 10, T + 10
-    EXPECT_EQ(Hit(1250, 110), HTTOPRIGHT); // R - 10
+TEST(HitTest, ZoneLimitsCountAsInside)
+{
+    EXPECT_EQ(Hit(110, 110), HTTOPLEFT);    // L + 10, T + 10
+    EXPECT_EQ(Hit(1250, 110), HTTOPRIGHT);  // R - 10
     EXPECT_EQ(Hit(1250, 768), HTBOTTOMRIGHT);
-    EXPECT_EQ(Hit(105, 400), HTLEFT);      // L + 5
-    EXPECT_EQ(Hit(1255, 400), HTRIGHT);    // R - 5
+    EXPECT_EQ(Hit(105, 400), HTLEFT);    // L + 5
+    EXPECT_EQ(Hit(1255, 400), HTRIGHT);  // R - 5
     EXPECT_EQ(Hit(900, 105), HTTOP);
     EXPECT_EQ(Hit(900, 773), HTBOTTOM);
     // Just past them: the corner zone reaches 10 pixels, the edges only 5.
@@ -60,7 +63,8 @@ TEST(HitTest, ZoneLimitsCountAsInside) {
     EXPECT_EQ(Hit(900, 772), HTCAPTION);
 }
 
-TEST(HitTest, BackgroundMovesVideoTakesClicks) {
+TEST(HitTest, BackgroundMovesVideoTakesClicks)
+{
     EXPECT_EQ(Hit(1000, 300), HTCAPTION);  // the map column's background
     EXPECT_EQ(Hit(400, 300), HTCLIENT);    // over the video
     EXPECT_EQ(Hit(105, 300), HTLEFT);      // the video's first column is in the edge zone
@@ -84,10 +88,12 @@ TEST(HitTest, BackgroundMovesVideoTakesClicks) {
     EXPECT_EQ(ChromeHitTest(in), HTNOWHERE);
 }
 
-TEST(HitTest, MaximisedAndFullScreenAreClientEverywhere) {
+TEST(HitTest, MaximisedAndFullScreenAreClientEverywhere)
+{
     for (bool max : {false, true}) {
         for (bool full : {false, true}) {
-            if (!max && !full) continue;
+            if (!max && !full)
+                continue;
             EXPECT_EQ(Hit(103, 130, max, full), HTCLIENT);
             EXPECT_EQ(Hit(108, 108, max, full), HTCLIENT);
             EXPECT_EQ(Hit(1000, 300, max, full), HTCLIENT);
@@ -95,14 +101,16 @@ TEST(HitTest, MaximisedAndFullScreenAreClientEverywhere) {
     }
 }
 
-TEST(HitTest, DefaultAnswer) {
+TEST(HitTest, DefaultAnswer)
+{
     EXPECT_EQ(DefaultHitTest(kWindow, 100, 100), HTCLIENT);
     EXPECT_EQ(DefaultHitTest(kWindow, 1259, 777), HTCLIENT);
     EXPECT_EQ(DefaultHitTest(kWindow, 1260, 400), HTNOWHERE);
     EXPECT_EQ(DefaultHitTest(kWindow, 99, 400), HTNOWHERE);
 }
 
-TEST(HitTest, CodesCursorsAndResizeDirections) {
+TEST(HitTest, CodesCursorsAndResizeDirections)
+{
     EXPECT_EQ(HTCLIENT, 1);
     EXPECT_EQ(HTCAPTION, 2);
     EXPECT_EQ(HTLEFT, 10);
@@ -140,7 +148,8 @@ TEST(HitTest, CodesCursorsAndResizeDirections) {
     EXPECT_EQ(kEdgeBottom, 8u);
 }
 
-TEST(Maximise, FullHdScreen) {
+TEST(Maximise, FullHdScreen)
+{
     const ControlLayout l = ComputeMaximizedLayout(1920, 1080);
     EXPECT_EQ(l.videoRect, (WinRect{28, 0, 1462, 807}));
     EXPECT_EQ(l.videoView, (LayoutRect{28, 45, 1434, 807}));
@@ -157,7 +166,8 @@ TEST(Maximise, FullHdScreen) {
     EXPECT_EQ(l.RectFor(kGSensorGraphId), (LayoutRect{1705, 920, 205, 150}));
 }
 
-TEST(Maximise, FitByWidthOnAFourByThreeScreen) {
+TEST(Maximise, FitByWidthOnAFourByThreeScreen)
+{
     const ControlLayout l = ComputeMaximizedLayout(1280, 1024);
     EXPECT_EQ(l.videoRect, (WinRect{0, 136, 850, 614}));
     EXPECT_EQ(l.videoView, (LayoutRect{0, 181, 850, 478}));
@@ -168,19 +178,18 @@ TEST(Maximise, FitByWidthOnAFourByThreeScreen) {
 // The maximised table against the normal one at the same size, by the differences stated for
 // the two: map column 5 further right, map 3 taller, caption 3 lower, slider row 2 lower,
 // button row and lists 5 lower, everything else in the same place.
-TEST(Maximise, DiffersFromTheNormalLayoutAsStated) {
+TEST(Maximise, DiffersFromTheNormalLayoutAsStated)
+{
     struct Delta {
         int dx, dy, dw, dh;
     };
     std::map<int, Delta> deltas{
-        {kMapViewId, {5, 0, 0, 3}},       {kCoordCaptionId, {5, 3, 0, 0}},
-        {kLongitudeTextId, {5, 0, 0, 0}}, {kLatitudeTextId, {5, 0, 0, 0}},
-        {kTimeTextId, {0, 2, 0, 0}},      {kProgressSliderId, {0, 2, 0, 0}},
-        {kVolumeIconId, {0, 2, 0, 0}},    {kVolumeSliderId, {0, 2, 0, 0}},
+        {kMapViewId, {5, 0, 0, 3}},      {kCoordCaptionId, {5, 3, 0, 0}}, {kLongitudeTextId, {5, 0, 0, 0}},
+        {kLatitudeTextId, {5, 0, 0, 0}}, {kTimeTextId, {0, 2, 0, 0}},     {kProgressSliderId, {0, 2, 0, 0}},
+        {kVolumeIconId, {0, 2, 0, 0}},   {kVolumeSliderId, {0, 2, 0, 0}},
     };
-    for (int id : {kScreenshotButtonId, kFolderButtonId, kPrevPageButtonId, kPrevButtonId,
-                   kPlayButtonId, kPauseButtonId, kNextButtonId, kNextPageButtonId,
-                   kDeleteButtonId, kLeftListId, kRightListId}) {
+    for (int id : {kScreenshotButtonId, kFolderButtonId, kPrevPageButtonId, kPrevButtonId, kPlayButtonId,
+                   kPauseButtonId, kNextButtonId, kNextPageButtonId, kDeleteButtonId, kLeftListId, kRightListId}) {
         deltas[id] = {0, 5, 0, 0};
     }
     for (auto [w, h] : {std::pair{1600, 900}, std::pair{1366, 768}, std::pair{2560, 1440}}) {
@@ -202,7 +211,8 @@ TEST(Maximise, DiffersFromTheNormalLayoutAsStated) {
     EXPECT_EQ(FitVideoRect(1280, 1024).right, 1280 - 435);
 }
 
-TEST(Maximise, SmallScreenGetsNoNegativeSizes) {
+TEST(Maximise, SmallScreenGetsNoNegativeSizes)
+{
     for (auto [w, h] : {std::pair{800, 480}, std::pair{400, 200}, std::pair{0, 0}}) {
         const ControlLayout l = ComputeMaximizedLayout(w, h);
         for (const ControlPlace& p : l.controls) {
@@ -217,12 +227,14 @@ TEST(Maximise, SmallScreenGetsNoNegativeSizes) {
     EXPECT_EQ(MaximizedVideoRect(800, 480), (WinRect{1, 0, 369, 207}));
 }
 
-TEST(Maximise, ButtonPictures) {
+TEST(Maximise, ButtonPictures)
+{
     EXPECT_EQ(MaximizeButtonPictures(false), (ButtonPictures{211, 212}));
     EXPECT_EQ(MaximizeButtonPictures(true), (ButtonPictures{213, 214}));
 }
 
-TEST(FullScreen, VideoAreas) {
+TEST(FullScreen, VideoAreas)
+{
     EXPECT_EQ(FullScreenVideoRect(1920, 1080), (WinRect{0, 0, 1920, 1080}));
     EXPECT_EQ(FullScreenVideoRect(1280, 1024), (WinRect{0, 152, 1280, 872}));
     // One column of pixels stays uncovered.
@@ -234,19 +246,19 @@ TEST(FullScreen, VideoAreas) {
     EXPECT_EQ(l.mapView, (LayoutRect{0, 0, 0, 0}));
 }
 
-TEST(FullScreen, HiddenAndShownAgain) {
-    const std::vector<int> hidden{1044, 1043, 1032, 1013, 1007, 1010, 1023, 1001, 1002,
-                                  1022, 1012, 1015, 1039, 1042, 1033, 1034, 1035, 1021,
-                                  1041, 1037, 1036, 1018, 1048, 1038, 1020};
-    EXPECT_EQ(std::vector<int>(kFullScreenHiddenControls.begin(), kFullScreenHiddenControls.end()),
-              hidden);
+TEST(FullScreen, HiddenAndShownAgain)
+{
+    const std::vector<int> hidden{1044, 1043, 1032, 1013, 1007, 1010, 1023, 1001, 1002, 1022, 1012, 1015, 1039,
+                                  1042, 1033, 1034, 1035, 1021, 1041, 1037, 1036, 1018, 1048, 1038, 1020};
+    EXPECT_EQ(std::vector<int>(kFullScreenHiddenControls.begin(), kFullScreenHiddenControls.end()), hidden);
     EXPECT_EQ(std::vector<int>(kFullScreenHiddenReadouts.begin(), kFullScreenHiddenReadouts.end()),
               (std::vector<int>{1019, 1016, 1017}));
     // The map view is shrunk, not hidden.
     EXPECT_EQ(std::count(hidden.begin(), hidden.end(), kMapViewId), 0);
 }
 
-TEST(FullScreen, LeavingRefitsTheVideoForTheRestoredWindow) {
+TEST(FullScreen, LeavingRefitsTheVideoForTheRestoredWindow)
+{
     EXPECT_EQ(LeaveFullScreenVideoRect({0, 0, 1920, 1080}, true), (WinRect{28, 0, 1462, 807}));
     EXPECT_EQ(LeaveFullScreenVideoRect({380, 181, 1540, 859}, false), (WinRect{5, 0, 725, 405}));
     EXPECT_EQ(LeaveFullScreenVideoRect({0, 0, 1280, 1024}, false), (WinRect{5, 138, 845, 613}));

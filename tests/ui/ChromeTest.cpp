@@ -19,12 +19,13 @@ struct Place {
 std::vector<Place> Snapshot(const CVindrelDlg& dlg)
 {
     std::vector<Place> places;
-    for (int id : {kTitleBarId, kMinimizeButtonId, kMaximizeButtonId, kCloseButtonId, kVideoViewId, kMapViewId,
-                   kCoordCaptionId, kLongitudeTextId, kLatitudeTextId, kTimeTextId, kProgressSliderId,
-                   kVolumeIconId, kVolumeSliderId, kScreenshotButtonId, kFileNameTextId, kFolderButtonId,
-                   kPrevPageButtonId, kPrevButtonId, kPlayButtonId, kPauseButtonId, kNextButtonId,
-                   kNextPageButtonId, kDeleteButtonId, kLeftListId, kRightListId, kSpeedMeterId, kUnitComboId,
-                   kGSensorPlusButtonId, kGSensorMinusButtonId, kGSensorGraphId}) {
+    for (int id :
+         {kTitleBarId,       kMinimizeButtonId, kMaximizeButtonId,    kCloseButtonId,        kVideoViewId,
+          kMapViewId,        kCoordCaptionId,   kLongitudeTextId,     kLatitudeTextId,       kTimeTextId,
+          kProgressSliderId, kVolumeIconId,     kVolumeSliderId,      kScreenshotButtonId,   kFileNameTextId,
+          kFolderButtonId,   kPrevPageButtonId, kPrevButtonId,        kPlayButtonId,         kPauseButtonId,
+          kNextButtonId,     kNextPageButtonId, kDeleteButtonId,      kLeftListId,           kRightListId,
+          kSpeedMeterId,     kUnitComboId,      kGSensorPlusButtonId, kGSensorMinusButtonId, kGSensorGraphId}) {
         const QRect g = dlg.ControlById(id)->geometry();
         places.push_back({id, g.x(), g.y(), g.width(), g.height()});
     }
@@ -62,7 +63,8 @@ TEST(Chrome, MaximiseUsesItsOwnTableAndRestoreReturnsEveryControl)
     EXPECT_TRUE(dlg.maximized);
     ASSERT_TRUE(WaitUntil([&] { return dlg.geometry() == QRect(0, 0, 1920, 1080); })) << Rect(dlg.geometry());
     ASSERT_TRUE(WaitUntil([&] { return !dlg.layoutSuspended; }));
-    EXPECT_EQ(dlg.restoreRect, (WinRect{startWindow.x(), startWindow.y(), startWindow.x() + 1160, startWindow.y() + 678}));
+    EXPECT_EQ(dlg.restoreRect,
+              (WinRect{startWindow.x(), startWindow.y(), startWindow.x() + 1160, startWindow.y() + 678}));
     // W = 1920, H = 1080, G = (1920 - 440) / 2 = 740.
     EXPECT_EQ(dlg.videoRect, (WinRect{28, 0, 1462, 807}));
     EXPECT_EQ(Rect(dlg.ControlById(kVideoViewId)->geometry()), Rect(28, 45, 1434, 807));
@@ -109,12 +111,12 @@ TEST(Chrome, FullScreenHidesTheControlsAndLeavingShowsThemAgain)
     ASSERT_TRUE(WaitUntil([&] { return dlg.geometry() == QRect(0, 0, 1920, 1080); })) << Rect(dlg.geometry());
     EXPECT_EQ(dlg.videoRect, (WinRect{0, 0, 1920, 1080}));
     EXPECT_EQ(Rect(dlg.ControlById(kVideoViewId)->geometry()), Rect(0, 0, 1920, 1080));
-    for (int id : {kMinimizeButtonId, kMaximizeButtonId, kCloseButtonId, kScreenshotButtonId, kFolderButtonId,
-                   kPrevPageButtonId, kPrevButtonId, kPlayButtonId, kPauseButtonId, kNextButtonId,
-                   kNextPageButtonId, kDeleteButtonId, kFileNameTextId, kVolumeSliderId, kVolumeIconId, kLeftListId,
-                   kRightListId, kTimeTextId, kProgressSliderId, kGSensorPlusButtonId, kGSensorMinusButtonId,
-                   kSpeedMeterId, kUnitComboId, kGSensorGraphId, kTitleBarId, kCoordCaptionId, kLongitudeTextId,
-                   kLatitudeTextId}) {
+    for (int id : {kMinimizeButtonId,     kMaximizeButtonId, kCloseButtonId,  kScreenshotButtonId, kFolderButtonId,
+                   kPrevPageButtonId,     kPrevButtonId,     kPlayButtonId,   kPauseButtonId,      kNextButtonId,
+                   kNextPageButtonId,     kDeleteButtonId,   kFileNameTextId, kVolumeSliderId,     kVolumeIconId,
+                   kLeftListId,           kRightListId,      kTimeTextId,     kProgressSliderId,   kGSensorPlusButtonId,
+                   kGSensorMinusButtonId, kSpeedMeterId,     kUnitComboId,    kGSensorGraphId,     kTitleBarId,
+                   kCoordCaptionId,       kLongitudeTextId,  kLatitudeTextId}) {
         EXPECT_FALSE(dlg.ControlById(id)->isVisible()) << id;
     }
     // The map is shrunk to nothing, not hidden.
@@ -129,8 +131,8 @@ TEST(Chrome, FullScreenHidesTheControlsAndLeavingShowsThemAgain)
     ASSERT_TRUE(WaitUntil([&] { return dlg.geometry() == startWindow; })) << Rect(dlg.geometry());
     ExpectSamePlaces(startPlaces, dlg);
     EXPECT_EQ(dlg.videoRect, (WinRect{5, 0, 725, 405}));
-    for (int id : {kPlayButtonId, kPauseButtonId, kTitleBarId, kCoordCaptionId, kLeftListId, kGSensorGraphId,
-                   kCloseButtonId}) {
+    for (int id :
+         {kPlayButtonId, kPauseButtonId, kTitleBarId, kCoordCaptionId, kLeftListId, kGSensorGraphId, kCloseButtonId}) {
         EXPECT_TRUE(dlg.ControlById(id)->isVisible()) << id;
     }
     // The ones no window state ever shows stay hidden.

@@ -38,10 +38,10 @@ struct DialogHarness {
     std::unique_ptr<CVindrelDlg> dlg;
     QString folderAnswer;  ///< what the folder browser returns
     int pageWrites = 0;
-    QString pageFailure;   ///< the message of a failed page write
+    QString pageFailure;        ///< the message of a failed page write
     bool networkAnswer = true;  ///< what every network check says
     int networkChecks = 0;
-    std::vector<int> waits;     ///< the pauses after failed network checks
+    std::vector<int> waits;  ///< the pauses after failed network checks
     int pageFailureStatus = -1;
 
     explicit DialogHarness(const QStringList& commandLine = {})

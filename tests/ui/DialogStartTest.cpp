@@ -109,9 +109,9 @@ TEST(DialogStart, OnlyThePlayButtonOfTheTransportIsVisible)
     for (int id : {kPauseButtonId, kStopButtonId, kRewindButtonId, kFastForwardButtonId, kOpenButtonId}) {
         EXPECT_FALSE(dlg.ControlById(id)->isVisible()) << id;
     }
-    for (int id : {kPlayButtonId, kPrevButtonId, kNextButtonId, kFolderButtonId, kScreenshotButtonId,
-                   kPrevPageButtonId, kNextPageButtonId, kDeleteButtonId, kMinimizeButtonId, kMaximizeButtonId,
-                   kCloseButtonId, kGSensorPlusButtonId, kGSensorMinusButtonId, kVideoViewId, kMapViewId}) {
+    for (int id : {kPlayButtonId, kPrevButtonId, kNextButtonId, kFolderButtonId, kScreenshotButtonId, kPrevPageButtonId,
+                   kNextPageButtonId, kDeleteButtonId, kMinimizeButtonId, kMaximizeButtonId, kCloseButtonId,
+                   kGSensorPlusButtonId, kGSensorMinusButtonId, kVideoViewId, kMapViewId}) {
         EXPECT_TRUE(dlg.ControlById(id)->isVisible()) << id;
     }
 }
@@ -123,18 +123,17 @@ TEST(DialogStart, MapViewLoadsTheStartPageAndItsMessagesReachTheDialog)
     const QString startPage = QDir(h.dir.path()).filePath(QStringLiteral("URL/startup.html"));
     EXPECT_EQ(dlg.currentPageUrl, startPage);
     EXPECT_EQ(h.pageWrites, 1);
-    for (const char* file : {"startup.html", "no_gps_info.html", "no_gps_file.html", "no_connection.html",
-                             "googlearth.html", "gps.jpg"}) {
-        EXPECT_TRUE(QFile::exists(QDir(h.dir.path()).filePath(QStringLiteral("URL/") + QLatin1String(file))))
-            << file;
+    for (const char* file :
+         {"startup.html", "no_gps_info.html", "no_gps_file.html", "no_connection.html", "googlearth.html", "gps.jpg"}) {
+        EXPECT_TRUE(QFile::exists(QDir(h.dir.path()).filePath(QStringLiteral("URL/") + QLatin1String(file)))) << file;
     }
     // The page-loaded message silences the browser.
     EXPECT_TRUE(WaitUntil([&] { return dlg.mapView.IsSilent(); }, 20000));
     EXPECT_EQ(dlg.mapView.url(), QUrl::fromLocalFile(startPage));
 
     // The other map messages are answered with 1; a message the dialog does not handle with 0.
-    for (int message : {WM_MAP_NAVIGATE_COMPLETE, WM_MAP_BEFORE_NAVIGATE, WM_MAP_DOWNLOAD_DONE,
-                        WM_PROGRESS_PRESSED, WM_VOLUME_PRESSED}) {
+    for (int message : {WM_MAP_NAVIGATE_COMPLETE, WM_MAP_BEFORE_NAVIGATE, WM_MAP_DOWNLOAD_DONE, WM_PROGRESS_PRESSED,
+                        WM_VOLUME_PRESSED}) {
         WindowMessage m(message);
         QCoreApplication::sendEvent(&dlg, &m);
         EXPECT_EQ(m.result, 1) << message;
@@ -182,11 +181,11 @@ TEST(DialogStart, TextsPicturesFontsAndColours)
 
     // Tooltips in Simplified Chinese.
     const std::vector<std::pair<int, QString>> tooltips{
-        {kScreenshotButtonId, QStringLiteral("拍照")},   {kFolderButtonId, QStringLiteral("打开文件夹")},
+        {kScreenshotButtonId, QStringLiteral("拍照")},     {kFolderButtonId, QStringLiteral("打开文件夹")},
         {kPrevPageButtonId, QStringLiteral("上一页列表")}, {kPrevButtonId, QStringLiteral("上一集")},
-        {kRewindButtonId, QStringLiteral("倒放")},       {kPlayButtonId, QStringLiteral("播放")},
-        {kPauseButtonId, QStringLiteral("暂停")},        {kFastForwardButtonId, QStringLiteral("快进")},
-        {kNextButtonId, QStringLiteral("下一集")},       {kNextPageButtonId, QStringLiteral("下一页列表")},
+        {kRewindButtonId, QStringLiteral("倒放")},         {kPlayButtonId, QStringLiteral("播放")},
+        {kPauseButtonId, QStringLiteral("暂停")},          {kFastForwardButtonId, QStringLiteral("快进")},
+        {kNextButtonId, QStringLiteral("下一集")},         {kNextPageButtonId, QStringLiteral("下一页列表")},
         {kDeleteButtonId, QStringLiteral("删除文件")},
     };
     for (const auto& [id, text] : tooltips) {
@@ -309,8 +308,8 @@ TEST(DialogCommandLine, MovieWordsAreAddedLastFirstAndOnlyWithExactEndings)
     // The files do not exist: ordering stops at the first time it cannot read, so the order of
     // the command line's words stays as they were added.
     DialogHarness h({QStringLiteral("/nowhere/clips/a.mov"), QStringLiteral("/nowhere/clips/b.MP4"),
-                     QStringLiteral("/nowhere/clips/c.Mov"), QStringLiteral("/nowhere/notes.txt"),
-                     QString(), QStringLiteral("/nowhere/d.mp4.bak")});
+                     QStringLiteral("/nowhere/clips/c.Mov"), QStringLiteral("/nowhere/notes.txt"), QString(),
+                     QStringLiteral("/nowhere/d.mp4.bak")});
     CVindrelDlg& dlg = h.Start();
     ASSERT_EQ(dlg.recordings.size(), 2u);
     EXPECT_EQ(dlg.recordings[0].filePath, QStringLiteral("/nowhere/clips/b.MP4"));

@@ -102,7 +102,8 @@ FakeEngine::MovieScript WithTrack(TimeScale scale, TimeValue duration, const std
 TEST(PlayingFake, EachSecondShowsItsLabelsMeterGraphSliderAndTime)
 {
     FakeDialog f;
-    const QString movie = f.AddMovie(QStringLiteral("A.MOV"), WithTrack(600, 3 * 600, {kNorthEast, kSouthWest, kNorthEast}), true, 1);
+    const QString movie =
+        f.AddMovie(QStringLiteral("A.MOV"), WithTrack(600, 3 * 600, {kNorthEast, kSouthWest, kNorthEast}), true, 1);
     CVindrelDlg& dlg = f.Start({movie});
     ASSERT_TRUE(WaitUntil([&] { return dlg.recordingLoaded; }, 10000));
     EXPECT_EQ(dlg.timeText.text(), QStringLiteral("00:00:00/00:00:03"));
@@ -249,7 +250,11 @@ TEST(PlayingFake, AMovieTheEngineCannotPlayIsSaidAndTheListGoesOnAfterThreeSecon
     EXPECT_TRUE(dlg.playButton.isVisible());
 
     // The status page's own load opens nothing; then the next recording, as at a movie's end.
-    ASSERT_TRUE(WaitUntil([&] { return dlg.currentRecording == 1 && dlg.recordingLoaded && dlg.fileNameText.text() == QStringLiteral("B"); }, 10000));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return dlg.currentRecording == 1 && dlg.recordingLoaded && dlg.fileNameText.text() == QStringLiteral("B");
+        },
+        10000));
     EXPECT_GE(clock.elapsed() - shownAt, 2900);
     EXPECT_FALSE(dlg.unplayableNotice.isVisible());
     // The next recording opens at the volume the slider shows.

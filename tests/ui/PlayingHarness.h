@@ -29,13 +29,14 @@ inline QString LogBeside(const QString& recordingPath)
 
 /// Makes a recording of `seconds` with the sample tool (small picture, 5 frames a second). With
 /// a log, its GPS log goes beside it. The drive starts at second `offset` of the simulated trip.
-inline QString MakeRecording(const QString& folder, const QString& name, int seconds, bool withLog,
-                             int offset = 100)
+inline QString MakeRecording(const QString& folder, const QString& name, int seconds, bool withLog, int offset = 100)
 {
     const QString path = folder + QLatin1Char('/') + name;
-    QStringList args{QStringLiteral("movie"), path, QStringLiteral("--seconds"), QString::number(seconds),
-                     QStringLiteral("--offset"), QString::number(offset), QStringLiteral("--size"),
-                     QStringLiteral("160x90"), QStringLiteral("--fps"), QStringLiteral("5")};
+    QStringList args{QStringLiteral("movie"),     path,
+                     QStringLiteral("--seconds"), QString::number(seconds),
+                     QStringLiteral("--offset"),  QString::number(offset),
+                     QStringLiteral("--size"),    QStringLiteral("160x90"),
+                     QStringLiteral("--fps"),     QStringLiteral("5")};
     if (withLog) {
         args << QStringLiteral("--log") << LogBeside(path);
     }
@@ -51,12 +52,13 @@ inline void SetAge(const QString& path, int minutesAgo)
 {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo), QFileDevice::FileModificationTime));
 }
 
 /// The coordinate texts of one log line, worked out by hand from its ddmm.mmmm fields.
 struct ExpectedPosition {
-    double latitude = 0;   ///< signed decimal degrees
+    double latitude = 0;  ///< signed decimal degrees
     double longitude = 0;
     QString latitudeLabel;   ///< "N:22.584828"
     QString longitudeLabel;  ///< "E:113.921957"

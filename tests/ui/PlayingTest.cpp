@@ -15,9 +15,9 @@
 #include <QMimeData>
 #include <QtEndian>
 
-#include <functional>
 #include <QUrl>
 #include <QWebEngineProfile>
+#include <functional>
 
 namespace {
 
@@ -221,10 +221,13 @@ void PlaysCameraFamilies(const std::vector<QStringList>& families)
         SCOPED_TRACE(family.join(QLatin1Char(' ')).toStdString());
         QTemporaryDir files;
         const QString movie = files.path() + QStringLiteral("/FILE0001.MOV");
-        const QStringList args = QStringList{QStringLiteral("movie"), movie, QStringLiteral("--seconds"), QStringLiteral("4"),
-                                             QStringLiteral("--offset"), QStringLiteral("100"), QStringLiteral("--size"),
-                                             QStringLiteral("160x90"), QStringLiteral("--fps"), QStringLiteral("5"),
-                                             QStringLiteral("--gps")} + family;
+        const QStringList args = QStringList{QStringLiteral("movie"),     movie,
+                                             QStringLiteral("--seconds"), QStringLiteral("4"),
+                                             QStringLiteral("--offset"),  QStringLiteral("100"),
+                                             QStringLiteral("--size"),    QStringLiteral("160x90"),
+                                             QStringLiteral("--fps"),     QStringLiteral("5"),
+                                             QStringLiteral("--gps")} +
+                                 family;
         QProcess tool;
         tool.start(QStringLiteral(VINDREL_SAMPLE_TOOL), args);
         ASSERT_TRUE(tool.waitForFinished(30000));
@@ -236,8 +239,10 @@ void PlaysCameraFamilies(const std::vector<QStringList>& families)
         EXPECT_TRUE(PageIs(dlg, "googlearth.html"));
         EXPECT_EQ(dlg.gpsTrack.size(), 4u);
         ASSERT_TRUE(WaitUntil([&] { return AtSecond(dlg, 2); }, kPlayTimeoutMs));
-        EXPECT_TRUE(dlg.longitudeText.text().startsWith(QStringLiteral("E:113.9"))) << dlg.longitudeText.text().toStdString();
-        EXPECT_TRUE(dlg.latitudeText.text().startsWith(QStringLiteral("N:22.5"))) << dlg.latitudeText.text().toStdString();
+        EXPECT_TRUE(dlg.longitudeText.text().startsWith(QStringLiteral("E:113.9")))
+            << dlg.longitudeText.text().toStdString();
+        EXPECT_TRUE(dlg.latitudeText.text().startsWith(QStringLiteral("N:22.5")))
+            << dlg.latitudeText.text().toStdString();
         EXPECT_GT(dlg.speedMeter.value(), 80);  // 90 km/h at this part of the drive
         const QStringList calls = PageCalls(dlg);
         EXPECT_EQ(calls.count(QStringLiteral("clearPath()")), 1);
@@ -379,7 +384,8 @@ TEST(Playing, APathWithABlankOnTheCommandLinePlaysAndOneDroppedFilePlays)
 {
     QTemporaryDir files;
     QDir(files.path()).mkpath(QStringLiteral("my drive"));
-    const QString movie = MakeRecording(files.path() + QStringLiteral("/my drive"), QStringLiteral("AMBA0001.MOV"), 4, true);
+    const QString movie =
+        MakeRecording(files.path() + QStringLiteral("/my drive"), QStringLiteral("AMBA0001.MOV"), 4, true);
     DialogHarness h({QStringLiteral("--unused"), movie});
     CVindrelDlg& dlg = StartRecorded(h);
     ASSERT_EQ(dlg.recordings.size(), 1u);
@@ -392,7 +398,6 @@ TEST(Playing, APathWithABlankOnTheCommandLinePlaysAndOneDroppedFilePlays)
     EXPECT_TRUE(PageIs(dlg, "googlearth.html"));  // a dropped file is taken to have GPS data
     EXPECT_TRUE(RowGrey(dlg.leftList, 0));
 }
-
 
 TEST(Playing, ARecordingCutOffBeforeItsIndexIsSaidAndStopsTheListAfterThreeSeconds)
 {

@@ -23,8 +23,8 @@ xcb_window_t MakeWindow(const XConnection& x, xcb_window_t parent, bool mapped)
 {
     const xcb_window_t window = xcb_generate_id(x.get());
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x.get())).data;
-    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, parent, 10, 10, 50, 40, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, parent, 10, 10, 50, 40, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
     if (mapped) {
         xcb_map_window(x.get(), window);
     }

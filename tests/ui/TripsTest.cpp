@@ -67,8 +67,8 @@ TEST(Trips, EventTicksAndKeysAndAClickOnTheTripLineOpenTheOtherRecordingAtThatSe
     EXPECT_GE(first, 9);
     EXPECT_LE(last, 14);
     // Both recordings' fixes make the trip line: 19 elements each (record c is read at second c + 1).
-    ASSERT_TRUE(WaitUntil([&] { return PageValue(dlg, QStringLiteral("tripCoordinates.length")).toInt() == 38; },
-                          kTimeoutMs));
+    ASSERT_TRUE(
+        WaitUntil([&] { return PageValue(dlg, QStringLiteral("tripCoordinates.length")).toInt() == 38; }, kTimeoutMs));
 
     // A click on the route at second 5 (the first recording's log line 6) seeks there.
     const QStringList logA = LogLines(LogBeside(a));

@@ -54,8 +54,7 @@ private:
 /// A connection to a display, closed with the object.
 class XConnection {
 public:
-    explicit XConnection(const QString& display)
-        : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+    explicit XConnection(const QString& display) : connection_(xcb_connect(display.toLocal8Bit().constData(), nullptr))
     {
     }
     ~XConnection() { xcb_disconnect(connection_); }

@@ -29,8 +29,7 @@ namespace {
 // Catches the window messages the controls send or post to it and lists the last few.
 class MessageLog : public QWidget {
 public:
-    explicit MessageLog(QWidget* parent)
-        : QWidget(parent), text_(new QLabel(this))
+    explicit MessageLog(QWidget* parent) : QWidget(parent), text_(new QLabel(this))
     {
         text_->setStyleSheet(QStringLiteral("color: #c8d0da; font-family: monospace; font-size: 11px"));
         text_->setText(QStringLiteral("messages: (press, drag and release a slider)"));
@@ -92,7 +91,8 @@ void FillSeries(CGSensor* chart, int count, double amplitude)
     auto& series = chart->gSensorSeries();
     for (int i = 0; i < count; ++i) {
         const double t = i * 0.45;
-        series.push_back({amplitude * std::sin(t), amplitude * 0.6 * std::cos(t * 1.3), amplitude * 0.3 + std::sin(t * 2.1)});
+        series.push_back(
+            {amplitude * std::sin(t), amplitude * 0.6 * std::cos(t * 1.3), amplitude * 0.3 + std::sin(t * 2.1)});
     }
 }
 
@@ -232,9 +232,9 @@ std::unique_ptr<QWidget> BuildGallery()
         list->CreateColumns();
         for (int row = 0; row < 6; ++row) {
             const int n = half * 6 + row + 1;
-            list->AddRecordingRow(QStringLiteral("/media/card/DCIM/100MEDIA/FILE%1.MOV").arg(n, 4, 10, QLatin1Char('0')),
-                                  QStringLiteral("2014-05-06-12:%1").arg(n * 3, 2, 10, QLatin1Char('0')),
-                                  half == 0 && row == 2, row);
+            list->AddRecordingRow(
+                QStringLiteral("/media/card/DCIM/100MEDIA/FILE%1.MOV").arg(n, 4, 10, QLatin1Char('0')),
+                QStringLiteral("2014-05-06-12:%1").arg(n * 3, 2, 10, QLatin1Char('0')), half == 0 && row == 2, row);
         }
     }
     lists[0]->setCurrentItem(lists[0]->topLevelItem(4));  // selected, list without focus: look 4

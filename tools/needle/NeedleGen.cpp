@@ -39,7 +39,7 @@ constexpr double kHalfWidth = 0.9;
 constexpr double kTipTaper = 5.0;       // the last pixels over which the needle narrows
 constexpr double kTipHalfWidth = 0.35;  // half width at the very tip
 constexpr int kValues = 121;
-constexpr int kRecordXOffset = 5;       // the meter draws record (x, y) at (x + 5, y)
+constexpr int kRecordXOffset = 5;  // the meter draws record (x, y) at (x + 5, y)
 
 // Bounds every pixel must respect (inclusive), so a needle never leaves the dial's black area.
 constexpr int kMinX = 14, kMaxX = 174, kMinY = 12, kMaxY = 106;
@@ -150,9 +150,8 @@ std::vector<Pixel> RenderNeedle(int value)
         }
     }
     // Bottom row first, left to right within a row.
-    std::stable_sort(pixels.begin(), pixels.end(), [](const Pixel& a, const Pixel& b) {
-        return a.y != b.y ? a.y > b.y : a.x < b.x;
-    });
+    std::stable_sort(pixels.begin(), pixels.end(),
+                     [](const Pixel& a, const Pixel& b) { return a.y != b.y ? a.y > b.y : a.x < b.x; });
     return pixels;
 }
 
@@ -180,8 +179,8 @@ int main(int argc, char** argv)
                 std::cerr << "needle " << v << ": pixel (" << p.x << ", " << p.y << ") outside the dial area\n";
                 return 1;
             }
-            out << (column++ % 6 == 0 ? "\n    " : " ") << p.x - kRecordXOffset << ", " << p.y << ", "
-                << int(p.b) << ", " << int(p.g) << ", " << int(p.r) << ",";
+            out << (column++ % 6 == 0 ? "\n    " : " ") << p.x - kRecordXOffset << ", " << p.y << ", " << int(p.b)
+                << ", " << int(p.g) << ", " << int(p.r) << ",";
         }
         out << "\n    0, 0, 0, 0, 0,\n};\n";
     }

@@ -36,10 +36,10 @@ const char* const kDejaVuCondensedBold = "/usr/share/fonts/truetype/dejavu/DejaV
 const char* const kNotoCjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 
 struct Fonts {
-    QString sans;           // DejaVu Sans
-    QString condensed;      // DejaVu Sans Condensed
-    QString cjkSimplified;  // Noto Sans CJK SC
-    QString cjkTraditional; // Noto Sans CJK TC
+    QString sans;            // DejaVu Sans
+    QString condensed;       // DejaVu Sans Condensed
+    QString cjkSimplified;   // Noto Sans CJK SC
+    QString cjkTraditional;  // Noto Sans CJK TC
 };
 Fonts g_fonts;  // filled once by LoadFonts() before anything is drawn
 
@@ -507,8 +507,11 @@ QColor ScaleColour(double f)
         double t;
         QColor c;
     };
-    const S stops[] = {{0.0, QColor(40, 200, 70)},   {0.45, QColor(120, 210, 50)}, {0.62, QColor(240, 220, 40)},
-                       {0.78, QColor(250, 150, 30)}, {1.0, QColor(236, 44, 36)}};
+    const S stops[] = {{0.0, QColor(40, 200, 70)},
+                       {0.45, QColor(120, 210, 50)},
+                       {0.62, QColor(240, 220, 40)},
+                       {0.78, QColor(250, 150, 30)},
+                       {1.0, QColor(236, 44, 36)}};
     for (int i = 1; i < 5; ++i) {
         if (f <= stops[i].t) {
             const double u = (f - stops[i - 1].t) / (stops[i].t - stops[i - 1].t);
@@ -700,8 +703,8 @@ QImage GSensorBackground(bool zoomed)
         int textLeft;
         int lineLeft;
         QColor colour;
-    } legend[] = {{"X:", 24, 39, QColor(255, 0, 0)}, {"Y:", 90, 105, QColor(255, 0, 255)},
-                  {"Z:", 163, 178, QColor(255, 255, 0)}};
+    } legend[] = {
+        {"X:", 24, 39, QColor(255, 0, 0)}, {"Y:", 90, 105, QColor(255, 0, 255)}, {"Z:", 163, 178, QColor(255, 255, 0)}};
     for (const auto& item : legend)
         DrawTextInBox(p, QString::fromLatin1(item.text), font, QRectF(item.textLeft, 12, 9, 8), item.colour,
                       Align::Left, true);

@@ -32,8 +32,8 @@ TEST(Dib, HeaderAndBottomUpRowsPaddedToFourBytes)
     EXPECT_EQ(Le32(dib, 32), 0u);
     const std::vector<std::uint8_t> rows(dib.begin() + 40, dib.end());
     const std::vector<std::uint8_t> expected = {
-        255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0,  // bottom row first
-        0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,        // then the top row
+        255, 255, 255, 0, 0,   0, 128, 128, 128, 0, 0, 0,  // bottom row first
+        0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0,  // then the top row
     };
     EXPECT_EQ(rows, expected);
 }

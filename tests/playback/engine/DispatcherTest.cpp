@@ -122,11 +122,13 @@ TEST(Dispatcher, RoutesEveryOperationByNameToTheInstalledEngine)
     EngineLeaveMovies();
 
     const std::vector<std::string> expectedNames = {
-        "InitializeQTML", "EnterMovies", "AttachWindow", "WindowPort", "SetDrawPort", "MakeFileSpec",
-        "OpenMovieFile", "MovieFromFile", "CloseMovieFile", "NewController", "PlayMovie", "HaltMovie",
-        "SetMovieTime", "SetMovieVolume", "SetMovieBox", "SizeWindow", "ControllerCurrentTime", "MoviePicture",
-        "DrawPicture", "PictureToDib", "DisposePicture", "MovieToEnd", "DisposeController", "DisposeMovie",
-        "DetachWindow", "LeaveMovies"};
+        "InitializeQTML",        "EnterMovies",    "AttachWindow",      "WindowPort",
+        "SetDrawPort",           "MakeFileSpec",   "OpenMovieFile",     "MovieFromFile",
+        "CloseMovieFile",        "NewController",  "PlayMovie",         "HaltMovie",
+        "SetMovieTime",          "SetMovieVolume", "SetMovieBox",       "SizeWindow",
+        "ControllerCurrentTime", "MoviePicture",   "DrawPicture",       "PictureToDib",
+        "DisposePicture",        "MovieToEnd",     "DisposeController", "DisposeMovie",
+        "DetachWindow",          "LeaveMovies"};
     ASSERT_EQ(engine->calls.size(), expectedNames.size());
     for (std::size_t i = 0; i < expectedNames.size(); ++i)
         EXPECT_EQ(engine->calls[i].substr(0, engine->calls[i].find(' ')), expectedNames[i]) << "call " << i;
@@ -194,17 +196,21 @@ TEST(FakeEngine, HidingTheBarReportsTheSizeChangeToTheFilter)
     MovieController controller = EngineNewController(movie, EngineRect{0, 0, 405, 720}, 1);
     static std::vector<short> actions;
     actions.clear();
-    ControllerSetActionFilter(controller, [](MovieController, short action, void*, std::intptr_t refCon) {
-        actions.push_back(action);
-        return refCon == 1;  // the filter of reference 1 takes every action over
-    }, 0);
+    ControllerSetActionFilter(
+        controller,
+        [](MovieController, short action, void*, std::intptr_t refCon) {
+            actions.push_back(action);
+            return refCon == 1;  // the filter of reference 1 takes every action over
+        },
+        0);
     EXPECT_EQ(ControllerShowBar(controller, false), noErr);
     EngineRect bounds;
     ControllerGetBounds(controller, &bounds);
     EXPECT_EQ(bounds, (EngineRect{0, 0, 405, 720}));
     ASSERT_EQ(actions, std::vector<short>{kActionControllerSizeChanged});
     // A filter that takes an action over keeps the controller from doing it.
-    ControllerSetActionFilter(controller, [](MovieController, short, void*, std::intptr_t) { return true; }, 1);
+    ControllerSetActionFilter(
+        controller, [](MovieController, short, void*, std::intptr_t) { return true; }, 1);
     ControllerAction(controller, kActionSetFlags, reinterpret_cast<void*>(std::intptr_t(8)));
     long flags = -1;
     ControllerSetActionFilter(controller, nullptr, 0);

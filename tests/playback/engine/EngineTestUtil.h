@@ -59,6 +59,6 @@ inline ::testing::AssertionResult IsFfmpegFrame(const QImage& picture, int numbe
     const double dAfter = after.isNull() ? 255 : MeanDifference(picture, after);
     if (d < 4.0 && d < dBefore && d < dAfter)
         return ::testing::AssertionSuccess() << "difference " << d;
-    return ::testing::AssertionFailure() << "difference to frame " << number << ": " << d << ", to the frame before: "
-                                         << dBefore << ", after: " << dAfter;
+    return ::testing::AssertionFailure() << "difference to frame " << number << ": " << d
+                                         << ", to the frame before: " << dBefore << ", after: " << dAfter;
 }

@@ -91,10 +91,23 @@ TEST_F(Wrapper, OpenMovieRunsTheEngineInOrderAndCaptionsTheDialog)
     const char* path = "/media/card/DCIM/100MEDIA/AMBA0123.MOV";
     ASSERT_EQ(qt->OpenMovie(path), 1);
     const std::vector<std::string> expected = {
-        "MakeFileSpec", "WindowPort", "SetDrawPort", "OpenMovieFile", "MovieFromFile", "CloseMovieFile",
-        "GetMovieBox", "GetMovieBox", "NewController", "ControllerGetBounds", "ControllerAllowEditing",
-        "ControllerAction", "ControllerAction", "ControllerAction", "ControllerSetActionFilter",
-        "ControllerAction", "ControllerShowBar",
+        "MakeFileSpec",
+        "WindowPort",
+        "SetDrawPort",
+        "OpenMovieFile",
+        "MovieFromFile",
+        "CloseMovieFile",
+        "GetMovieBox",
+        "GetMovieBox",
+        "NewController",
+        "ControllerGetBounds",
+        "ControllerAllowEditing",
+        "ControllerAction",
+        "ControllerAction",
+        "ControllerAction",
+        "ControllerSetActionFilter",
+        "ControllerAction",
+        "ControllerShowBar",
     };
     const auto names = Names();
     // Hiding the bar changes the controller's size: the filter resizes the video window.
@@ -103,11 +116,13 @@ TEST_F(Wrapper, OpenMovieRunsTheEngineInOrderAndCaptionsTheDialog)
     EXPECT_EQ(fake->calls[0], std::string("MakeFileSpec ") + path);
     EXPECT_EQ(fake->calls[3], std::string("OpenMovieFile ") + path + " 1");
     const std::string c = std::to_string(reinterpret_cast<std::uintptr_t>(qt->controller));
-    EXPECT_EQ(fake->calls[8], "NewController " + std::to_string(reinterpret_cast<std::uintptr_t>(qt->movie)) + " 0 0 405 720 1");
+    EXPECT_EQ(fake->calls[8],
+              "NewController " + std::to_string(reinterpret_cast<std::uintptr_t>(qt->movie)) + " 0 0 405 720 1");
     EXPECT_EQ(fake->calls[11].rfind("ControllerAction " + c + " 39 ", 0), 0u);
     EXPECT_EQ(fake->calls[12], "ControllerAction " + c + " 38 8");
     EXPECT_EQ(fake->calls[13], "ControllerAction " + c + " 32 1");
-    EXPECT_EQ(fake->calls[14], "ControllerSetActionFilter " + c + " " + std::to_string(reinterpret_cast<std::intptr_t>(video)));
+    EXPECT_EQ(fake->calls[14],
+              "ControllerSetActionFilter " + c + " " + std::to_string(reinterpret_cast<std::intptr_t>(video)));
     EXPECT_EQ(fake->calls[16], "ControllerShowBar " + c + " 0");
     EXPECT_EQ(fake->WindowSize(video), (std::pair<int, int>{720, 405}));
 
@@ -181,7 +196,8 @@ TEST_F(Wrapper, OpeningAnotherMovieReleasesTheOneBefore)
     EXPECT_FALSE(fake->Info(first).exists);
     EXPECT_EQ(fake->LiveMovies(), 1u);
     EXPECT_EQ(fake->LiveControllers(), 1u);
-    EXPECT_NE(fake->FindCall("DisposeController " + std::to_string(reinterpret_cast<std::uintptr_t>(firstController))), -1);
+    EXPECT_NE(fake->FindCall("DisposeController " + std::to_string(reinterpret_cast<std::uintptr_t>(firstController))),
+              -1);
     EXPECT_EQ(dialog.windowTitle(), "AMBA0124.MOV");
 }
 
@@ -211,7 +227,8 @@ TEST_F(Wrapper, HandleWindowMessageTranslatesAndPassesToTheController)
     ASSERT_EQ(fake->calls.size(), 2u);
     EXPECT_EQ(fake->calls[0].substr(0, 16), "TranslateMessage");
     EXPECT_EQ(fake->calls[0].substr(fake->calls[0].rfind(' ')), " 1029");
-    EXPECT_EQ(fake->calls[1], "ControllerPassEvent " + std::to_string(reinterpret_cast<std::uintptr_t>(qt->controller)) + " 1029");
+    EXPECT_EQ(fake->calls[1],
+              "ControllerPassEvent " + std::to_string(reinterpret_cast<std::uintptr_t>(qt->controller)) + " 1029");
 }
 
 TEST_F(Wrapper, CloseMovieReleasesAndShrinksTheWindow)

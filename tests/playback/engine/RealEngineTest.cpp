@@ -253,11 +253,14 @@ TEST_F(RealEngineTest, ControllerBarAndActionsKeepTheirMeaning)
     MovieController controller = EngineNewController(movie, EngineRect{0, 0, 405, 720}, 1);
     static std::vector<short> seen;
     seen.clear();
-    ControllerSetActionFilter(controller, [](MovieController, short action, void*, std::intptr_t refCon) {
-        seen.push_back(action);
-        EXPECT_EQ(refCon, 1011);
-        return false;
-    }, 1011);
+    ControllerSetActionFilter(
+        controller,
+        [](MovieController, short action, void*, std::intptr_t refCon) {
+            seen.push_back(action);
+            EXPECT_EQ(refCon, 1011);
+            return false;
+        },
+        1011);
     long flags = -1;
     ControllerAction(controller, kActionGetFlags, &flags);
     EXPECT_EQ(flags, 0);
@@ -270,7 +273,8 @@ TEST_F(RealEngineTest, ControllerBarAndActionsKeepTheirMeaning)
     ControllerShowBar(controller, false);
     ControllerGetBounds(controller, &bounds);
     EXPECT_EQ(bounds, (EngineRect{0, 0, 405, 720}));
-    EXPECT_EQ(seen, (std::vector<short>{kActionGetFlags, kActionSetFlags, kActionGetFlags, kActionControllerSizeChanged}));
+    EXPECT_EQ(seen,
+              (std::vector<short>{kActionGetFlags, kActionSetFlags, kActionGetFlags, kActionControllerSizeChanged}));
     // Disposing the movie leaves the controller harmless.
     EngineDisposeMovie(movie);
     TimeScale scale = 1;

@@ -46,7 +46,8 @@ TEST(ScreenshotFile, ASecondShotInTheSameSecondKeepsTheFirst)
     const std::vector<std::uint8_t> second = {'B', 'M', 2};
     const std::vector<std::uint8_t> third = {'B', 'M', 3};
     EXPECT_EQ(WriteScreenshotFile(dir.path(), kShotTime, first), dir.filePath("VideoShots-2014-05-06-12h30m45s.bmp"));
-    EXPECT_EQ(WriteScreenshotFile(dir.path(), kShotTime, second), dir.filePath("VideoShots-2014-05-06-12h30m45s-2.bmp"));
+    EXPECT_EQ(WriteScreenshotFile(dir.path(), kShotTime, second),
+              dir.filePath("VideoShots-2014-05-06-12h30m45s-2.bmp"));
     EXPECT_EQ(WriteScreenshotFile(dir.path(), kShotTime, third), dir.filePath("VideoShots-2014-05-06-12h30m45s-3.bmp"));
     EXPECT_EQ(ReadAll(dir.filePath("VideoShots-2014-05-06-12h30m45s.bmp")), QByteArray("BM\x01", 3));
     EXPECT_EQ(ReadAll(dir.filePath("VideoShots-2014-05-06-12h30m45s-2.bmp")), QByteArray("BM\x02", 3));
@@ -107,8 +108,8 @@ TEST_F(ScreenshotFake, SavesTheFrameAtItsOwnSizeFlashesACopyAndPlaysOn)
     const QString path = TakeScreenshot(*view, dir.path());
     ASSERT_FALSE(path.isEmpty());
     const std::string m = std::to_string(reinterpret_cast<std::uintptr_t>(qt.movie));
-    const std::vector<std::string> names = {"GetMovieBox", "SetMovieBox", "ControllerCurrentTime", "HaltMovie",
-                                            "MoviePicture", "DrawPicture", "SetMovieBox", "PlayMovie",
+    const std::vector<std::string> names = {"GetMovieBox",  "SetMovieBox",   "ControllerCurrentTime", "HaltMovie",
+                                            "MoviePicture", "DrawPicture",   "SetMovieBox",           "PlayMovie",
                                             "PictureToDib", "DisposePicture"};
     ASSERT_EQ(fake->calls.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i)

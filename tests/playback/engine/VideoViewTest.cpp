@@ -23,7 +23,8 @@ struct Log {
 class RecordingWrapper : public CQuickTime {
 public:
     explicit RecordingWrapper(Log* log) : log_(log) {}
-    void HandleWindowMessage(QWidget* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override
+    void HandleWindowMessage(QWidget* window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) override
     {
         log_->entries.push_back("wrapper " + std::to_string(message));
         CQuickTime::HandleWindowMessage(window, message, wParam, lParam);
@@ -159,7 +160,8 @@ TEST_F(VideoView, ActionFilterResizesTheWindowOnlyForASizeChange)
     EXPECT_EQ(fake->CountCalls("SizeWindow"), 0);
     EXPECT_FALSE(CVideoView::VideoActionFilter(controller, kActionControllerSizeChanged, nullptr, ref));
     ASSERT_EQ(fake->CountCalls("SizeWindow"), 1);
-    EXPECT_EQ(fake->calls.back(), "SizeWindow " + std::to_string(reinterpret_cast<std::uintptr_t>(port)) + " 720 405 1");
+    EXPECT_EQ(fake->calls.back(),
+              "SizeWindow " + std::to_string(reinterpret_cast<std::uintptr_t>(port)) + " 720 405 1");
     EXPECT_EQ(fake->WindowSize(&window), (std::pair<int, int>{720, 405}));
 }
 
