@@ -59,11 +59,12 @@ AppFolders AppFoldersUnder(const QString& baseFolder)
     return {base + QStringLiteral("URL/"), base + QStringLiteral("VideoShots/")};
 }
 
-AppFolders DefaultAppFolders()
+AppFolders DefaultAppFolders() { return DefaultAppFolders(QCoreApplication::applicationDirPath()); }
+
+AppFolders DefaultAppFolders(const QString& exeFolder)
 {
     // An installed player keeps its window module under the library folder. It never writes into
     // the system's program folder, which is writable when root runs it.
-    const QString exeFolder = QCoreApplication::applicationDirPath();
     const bool portable = QFileInfo::exists(WithSlash(exeFolder) + QStringLiteral(VINDREL_PLAYER_MODULE));
     if (portable && FolderWritable(exeFolder)) {
         return AppFoldersUnder(exeFolder);

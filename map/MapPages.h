@@ -27,6 +27,8 @@ AppFolders AppFoldersUnder(const QString& baseFolder);
 /// module lies beside it) and the folder is writable; otherwise, and always for an installed
 /// player, the per-user data folder for URL/ and the user's pictures folder for VideoShots/.
 AppFolders DefaultAppFolders();
+/// The same for a program in exeFolder.
+AppFolders DefaultAppFolders(const QString& exeFolder);
 
 /// The folder the pages are written to and navigated to, ending with '/'.
 QString UrlFolder();

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -132,12 +133,21 @@ TEST(MapPages, ResourceNumbersAndUnknownOnes)
     EXPECT_FALSE(QFileInfo::exists(folders.urlFolder + "nothing.html"));
 }
 
-TEST(MapPages, TheDefaultFolderIsTheExecutablesWhenWritable)
+TEST(MapPages, TheDefaultFolderIsTheProgramsOnlyWhereItsWindowModuleLiesBesideIt)
 {
-    // The test executable lives in the (writable) build folder.
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    ASSERT_TRUE(QFileInfo(exeFolder).isWritable());
-    EXPECT_EQ(DefaultAppFolders().urlFolder, exeFolder + "/URL/");
-    EXPECT_EQ(DefaultAppFolders().videoShotsFolder, exeFolder + "/VideoShots/");
-    EXPECT_EQ(UrlFolder(), exeFolder + "/URL/");
+    // A build or unpacked folder (the module beside the program) keeps the files; an installed
+    // program's folder (no module beside it: it is under lib/vindrel/) never does, writable or not.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/URL/";
+    for (const bool moduleBeside : {true, false}) {
+        QTemporaryDir bin;
+        ASSERT_TRUE(bin.isValid());
+        if (moduleBeside) {
+            QFile module(bin.filePath("libvindrel_player.so"));
+            ASSERT_TRUE(module.open(QIODevice::WriteOnly));
+        }
+        const AppFolders folders = DefaultAppFolders(bin.path());
+        EXPECT_EQ(folders.urlFolder, moduleBeside ? bin.path() + "/URL/" : data) << moduleBeside;
+        EXPECT_EQ(folders.videoShotsFolder.startsWith(bin.path()), moduleBeside)
+            << folders.videoShotsFolder.toStdString();
+    }
 }
