@@ -10,8 +10,6 @@
 #include <memory>
 #include <vector>
 
-#if defined(VINDREL_HAVE_XCB)
-
 namespace x11 {
 namespace {
 
@@ -256,10 +254,3 @@ bool ActivateRunningPlayer(int waitMs)
     x11::ActivatePlayerWindow(connection, root, check.player);
     return true;
 }
-
-#else  // no X11
-
-bool MarkAsRunningPlayer(QWidget*) { return false; }
-bool ActivateRunningPlayer(int) { return false; }
-
-#endif

@@ -19,7 +19,6 @@ class QWidget;
 inline constexpr char kInstanceMarkName[] = "Vindrel";
 inline constexpr std::uint32_t kInstanceMarkValue = 12;
 
-#if defined(VINDREL_HAVE_XCB)
 #include <xcb/xcb.h>
 
 namespace x11 {
@@ -58,7 +57,6 @@ bool StartUnderWay(xcb_connection_t* connection);
 void ActivatePlayerWindow(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window);
 
 }  // namespace x11
-#endif
 
 /// Marks the top-level widget's window as the running player and gives up this process's claim
 /// to be starting. False off X11 or on failure.
