@@ -1,11 +1,11 @@
 #include "CommandLine.h"
 
+#include "engine/Engine.h"
 #include "gps/GpsRecord.h"
 #include "gps/GpsSource.h"
 #include "gps/GpsTextTrack.h"
 #include "gps/GpxExport.h"
 #include "gps/RecordingName.h"
-#include "playback/Engine.h"
 #include "playback/FrameCommand.h"
 #include "recordings/ListCommand.h"
 #include "version/Version.h"

@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include "app/SingleInstance.h"
 #include "map/MapProvider.h"
+#include "shell/SingleInstance.h"
 #include "ui/VindrelDlg.h"
 #include "version/Version.h"
 

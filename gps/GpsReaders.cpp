@@ -1,7 +1,7 @@
 #include "GpsReaders.h"
 
 #include "Nmea.h"
-#include "playback/BoxReaderGps.h"
+#include "engine/BoxReaderGps.h"
 
 #include <algorithm>
 #include <cmath>

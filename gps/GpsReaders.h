@@ -3,7 +3,7 @@
 // one acceleration reading a second. Kept apart from GpsSource.h so that tests and the fuzzer can
 // hand them bytes directly. No Qt here.
 
-#include "playback/BoxReader.h"
+#include "engine/BoxReader.h"
 
 #include <cstdint>
 #include <limits>

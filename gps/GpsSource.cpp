@@ -4,7 +4,7 @@
 #include "GpsRecord.h"
 #include "GpsTextTrack.h"
 #include "Numbers.h"
-#include "playback/BoxReaderGps.h"
+#include "engine/BoxReaderGps.h"
 
 #include <QFile>
 #include <QFileInfo>

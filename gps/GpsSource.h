@@ -14,7 +14,7 @@
 // readable gives an empty track and the family None.
 
 #include "GpsTypes.h"
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // The GPS text track of a movie: the third track, one sample per second, each sample a 16-bit
 // big-endian length followed by the record text.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 
 #include <QString>
 

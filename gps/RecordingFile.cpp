@@ -1,7 +1,7 @@
 #include "RecordingFile.h"
 
 #include "GpsRecord.h"
-#include "playback/BoxReader.h"
+#include "engine/BoxReader.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // Start-up of the media engine, run by the main dialog's initialisation before it makes the
 // video view. A failure asks or tells the user and ends the process with status 1.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 #include "playback/MpvLibrary.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "playback/FrameCommand.h"
 
+#include "engine/Engine.h"
 #include "playback/Bitmap.h"
-#include "playback/Engine.h"
 #include "playback/EngineStartup.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 // window, hands the window's messages to the controller and keeps the owning window's caption
 // in step with the file name.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // The real engine: movie structure from the box reader, playing and drawing from libmpv with one
 // mpv instance per open movie.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 #include "playback/MpvLibrary.h"
 #include "playback/VideoOutput.h"
 

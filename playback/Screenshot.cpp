@@ -1,7 +1,7 @@
 #include "playback/Screenshot.h"
 
+#include "engine/Engine.h"
 #include "playback/Bitmap.h"
-#include "playback/Engine.h"
 #include "playback/QuickTime.h"
 #include "playback/VideoView.h"
 

@@ -3,7 +3,7 @@
 // message it receives to the wrapper's controller and then runs its owner's update operation;
 // with no movie shown it displays the stop picture.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 
 #include <QBasicTimer>
 #include <QLabel>

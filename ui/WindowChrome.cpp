@@ -6,9 +6,9 @@
 
 #include "ui/WindowChrome.h"
 
-#include "app/AboutDlg.h"
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 #include "playback/QuickTime.h"
+#include "shell/AboutDlg.h"
 #include "ui/ControlIds.h"
 #include "ui/VindrelDlg.h"
 

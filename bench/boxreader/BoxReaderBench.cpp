@@ -8,7 +8,7 @@
 //
 //   boxreader_bench [RUNS]
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 #include "tests/support/MovieWriter.h"
 
 #include <algorithm>

@@ -2,14 +2,14 @@
 // text-track reader and the track builder, as the player reads a recording it opens; then by the
 // readers of the other GPS families, on the file and on the bytes as text and metadata.
 
-#include "playback/BoxReader.h"
-#include "playback/Engine.h"
+#include "engine/BoxReader.h"
+#include "engine/Engine.h"
 #ifdef VINDREL_FUZZ_GPS
+#include "engine/BoxReaderGps.h"
 #include "gps/GpsReaders.h"
 #include "gps/GpsRecord.h"
 #include "gps/GpsSource.h"
 #include "gps/GpsTextTrack.h"
-#include "playback/BoxReaderGps.h"
 #endif
 
 #include <cstdint>

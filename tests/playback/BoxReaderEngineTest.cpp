@@ -2,8 +2,8 @@
 // rest of the player calls them.
 
 #include "BoxTestFiles.h"
-#include "playback/BoxReaderEngine.h"
-#include "playback/Engine.h"
+#include "engine/BoxReaderEngine.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 

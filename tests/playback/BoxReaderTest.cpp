@@ -2,8 +2,8 @@
 // hand from what was written, or taken from the writer's own record of where it put each sample.
 
 #include "BoxTestFiles.h"
-#include "playback/BoxReader.h"
-#include "playback/BoxReaderGps.h"
+#include "engine/BoxReader.h"
+#include "engine/BoxReaderGps.h"
 
 #include <gtest/gtest.h>
 

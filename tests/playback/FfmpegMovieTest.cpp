@@ -1,9 +1,9 @@
 // A movie made by ffmpeg, read by the box reader and compared with what ffprobe reports about it.
 
 #include "BoxTestFiles.h"
-#include "playback/BoxReader.h"
-#include "playback/BoxReaderEngine.h"
-#include "playback/Engine.h"
+#include "engine/BoxReader.h"
+#include "engine/BoxReaderEngine.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // A scripted media engine for tests: movies are registered by path, time moves only when the
 // test moves the clock, and every call is recorded by name. Install it with InstallEngine.
 
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdint>
 #include <map>

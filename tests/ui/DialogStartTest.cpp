@@ -5,8 +5,8 @@
 
 #include "DialogHarness.h"
 
-#include "app/AboutDlg.h"
 #include "controls/Skin.h"
+#include "shell/AboutDlg.h"
 #include "ui/ControlIds.h"
 #include "window/Messages.h"
 

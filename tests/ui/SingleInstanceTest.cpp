@@ -4,7 +4,7 @@
 
 #include "XvfbServer.h"
 
-#include "app/SingleInstance.h"
+#include "shell/SingleInstance.h"
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>

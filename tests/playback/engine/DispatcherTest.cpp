@@ -1,5 +1,5 @@
 // The dispatcher with the failure substitute and the fake engine.
-#include "playback/Engine.h"
+#include "engine/Engine.h"
 #include "tests/support/FakeEngine.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/AboutDlg.h"
+#include "shell/AboutDlg.h"
 
 #include "controls/Skin.h"
 #include "version/Version.h"

@@ -6,7 +6,7 @@
 // Every header is checked against its parent and the file; a damaged header ends the listing
 // with the boxes found so far and a Truncated or Malformed result. Listings are bounded.
 
-#include "playback/BoxReader.h"
+#include "engine/BoxReader.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,8 +2,8 @@
 // The engine of movie structure over the box reader. The presentation half (libmpv) derives from
 // it and adds playing and drawing; the structure operations stay these.
 
-#include "playback/BoxReader.h"
-#include "playback/Engine.h"
+#include "engine/BoxReader.h"
+#include "engine/Engine.h"
 
 #include <cstdint>
 #include <map>

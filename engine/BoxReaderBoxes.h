@@ -2,7 +2,7 @@
 // What the movie parser and the GPS look-ups share below the boxes: big-endian fields and box
 // headers. Internal to the box reader.
 
-#include "playback/BoxReader.h"
+#include "engine/BoxReader.h"
 
 #include <cstdint>
 
