@@ -227,15 +227,14 @@ int CPlaybackController::OpenCurrentRecording()
     c_.pauseButton.show();
     c_.playButton.hide();
 
-    const int width = c_.videoRect.Width();
-    const int height = c_.videoRect.Height();
+    const LayoutRect view = VideoViewRect(c_.videoRect);
     EngineRect box;
     box.top = 0;
     box.left = 0;
-    box.bottom = static_cast<std::int16_t>(height);
-    box.right = static_cast<std::int16_t>(width);
+    box.bottom = static_cast<std::int16_t>(view.height);
+    box.right = static_cast<std::int16_t>(view.width);
     EngineSetMovieBox(movie, box);
-    c_.videoView->setGeometry(c_.videoRect.left, c_.videoRect.top + kTitleHeight, width, height);
+    c_.videoView->setGeometry(view.x, view.y, view.width, view.height);
     c_.videoView->update();
 
     state_.recordingLoaded = true;
@@ -383,9 +382,9 @@ void CPlaybackController::ShowUnplayable(std::int32_t error, const QString& reas
     ShowDuration(0);
     c_.pauseButton.hide();
     c_.playButton.show();
-    c_.videoView->setGeometry(c_.videoRect.left, c_.videoRect.top + kTitleHeight, c_.videoRect.Width(),
-                              c_.videoRect.Height());
-    c_.videoView->ShowStopPicture(c_.videoRect.Width(), c_.videoRect.Height());
+    const LayoutRect view = VideoViewRect(c_.videoRect);
+    c_.videoView->setGeometry(view.x, view.y, view.width, view.height);
+    c_.videoView->ShowStopPicture(view.width, view.height);
     notice_.setGeometry(c_.videoView->geometry());
     notice_.show();
     notice_.raise();
@@ -450,8 +449,10 @@ void CPlaybackController::StopPlayback()
     state_.stopped = true;
     state_.recordingLoaded = false;
     list_.ForgetCurrent();
-    NavigateMapPage(PageUrl(QStringLiteral("startup.html")));
+    ShowStartPage();
 }
+
+void CPlaybackController::ShowStartPage() { NavigateMapPage(PageUrl(QStringLiteral("startup.html"))); }
 
 void CPlaybackController::SeekToSlider()
 {

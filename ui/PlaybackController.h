@@ -94,16 +94,8 @@ public:
     QTimer& MapLoadTimer() { return mapLoadTimer_; }
     QLabel& Notice() { return notice_; }
 
-    /// The full path of a page file in the URL folder.
-    QString PageUrl(const QString& fileName) const;
-    /// Sends the map view to a page and makes it currentPageUrl. Once that page has loaded (and
-    /// no later page was asked for), the current recording is opened unless playback is stopped.
-    void NavigateMapPage(const QString& url);
-    /// Chooses the map or status page for the current recording, which goes on to open it.
-    int ShowMapForCurrent();
-    /// Opens the current recording: movie, text track, tracks, route, playback. 0, or -1 when
-    /// there is no current recording.
-    int OpenCurrentRecording();
+    /// Shows the start page (at start and after Stop).
+    void ShowStartPage();
     /// The video view's owner update, run after every message the view receives.
     void PeriodicUpdate() override;
     void Play();
@@ -115,12 +107,6 @@ public:
     void SetVolume(int position);
     /// A page finished loading.
     void OnMapDocumentComplete();
-    /// The map-load watchdog fired.
-    void OnMapLoadTimeout();
-    /// The step after the last second of a movie: the next recording of the list, or Stop after
-    /// the last one.
-    void AdvanceToNextRecording();
-    bool UnplayableShown() const { return unplayableIndex_ >= 0; }
 
 signals:
     /// The current recording has been opened (its tracks are read).
@@ -147,6 +133,22 @@ private:
         CPlaybackController& p;
     };
 
+    /// The full path of a page file in the URL folder.
+    QString PageUrl(const QString& fileName) const;
+    /// Sends the map view to a page and makes it currentPageUrl. Once that page has loaded (and
+    /// no later page was asked for), the current recording is opened unless playback is stopped.
+    void NavigateMapPage(const QString& url);
+    /// Chooses the map or status page for the current recording, which goes on to open it.
+    int ShowMapForCurrent();
+    /// Opens the current recording: movie, text track, tracks, route, playback. 0, or -1 when
+    /// there is no current recording.
+    int OpenCurrentRecording();
+    /// The map-load watchdog fired.
+    void OnMapLoadTimeout();
+    /// The step after the last second of a movie: the next recording of the list, or Stop after
+    /// the last one.
+    void AdvanceToNextRecording();
+    bool UnplayableShown() const { return unplayableIndex_ >= 0; }
     /// Shows a status page (file name in the URL folder), or opens the recording at once when
     /// that page is already shown.
     void ShowStatusPage(const QString& fileName);

@@ -321,7 +321,7 @@ bool CVindrelDlg::OnInitDialog()
     }
 
     // 18. The start page.
-    playback_.NavigateMapPage(playback_.PageUrl(QStringLiteral("startup.html")));
+    playback_.ShowStartPage();
 
     // 19. The coordinate caption in the UI language.
     ShowPicture(coordCaption, CoordCaptionBitmap(language), 430, 38);
